@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// One subcommand of ofenring-cli: reads its JSON input, writes its JSON output.
+struct CliResult {
+    int exitCode = 0;
+    QByteArray out;  // standard output
+    QString error;   // German message for standard error
+};
+
+struct CliCommand {
+    QString name;
+    QString help;  // German, several lines: keys read and keys written
+    CliResult (*run)(const QByteArray &input);
+};
+
+const std::vector<CliCommand> &cliCommands();
+
+// Exit status for bad input (malformed JSON, unknown field, wrong type).
+constexpr int kExitBadInput = 2;

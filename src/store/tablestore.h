@@ -1,0 +1,212 @@
+#pragma once
+
+#include "prompter.h"
+#include "record.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+class QSqlDatabase;
+
+// The three states of the current row: browse (as stored), edit (pending
+// changes to a stored row) and insert (a new row not yet saved).  Inactive
+// while the table is closed.
+enum class StoreState { Inactive, Browse, Edit, Insert };
+
+// A named secondary order of a table, kept as an SQL index of the same name.
+struct TableOrder {
+    QString name;        // e.g. "ortindex"
+    QString fieldList;   // field names separated by ';', matched without regard to case
+};
+
+// Everything that makes one table of the data directory what it is.
+struct TableDefinition {
+    QString fileName;            // file in the data directory, e.g. "kq.db"
+    QString tableName;           // SQL table inside that file, e.g. "kq"
+    const RecordSchema *schema = nullptr;
+    QStringList primaryOrder;    // fields of the primary order; empty: by key (creation order)
+    QList<TableOrder> orders;    // secondary orders, created as indexes on open when missing
+    QString saveQuestion;        // asked before a changed row is saved
+    PromptButtons saveButtons = PromptButton::Yes | PromptButton::No | PromptButton::Cancel;
+};
+
+// One table of the data directory, stored as an SQLite file, worked through a
+// cursor with one current row.
+//
+// The store keeps, for the current order and restriction, the ordered list of
+// row keys and the position of the current row in it, and one buffer for the
+// current row (its values as loaded and its pending values).  A move reads one
+// row by key; an order switch re-reads the key list and finds the current key
+// again.  Every save is one committed transaction, written through before the
+// call returns; moves only read.
+//
+// Questions ("Daten wurden geändert. Jetzt speichern?", "Datensatz löschen?")
+// and error messages go through the Prompter the store is given.  Operations
+// that a refused question stops return false.
+class TableStore : public QObject {
+    Q_OBJECT
+
+public:
+    explicit TableStore(TableDefinition definition, QObject *parent = nullptr);
+    ~TableStore() override;
+
+    const TableDefinition &definition() const { return m_def; }
+    const RecordSchema &schema() const { return *m_def.schema; }
+
+    // Where questions and errors go.  Without a prompter questions are answered
+    // with their default ("&Ja" / "OK") and errors are only kept in errorString().
+    void setPrompter(Prompter *prompter) { m_prompter = prompter; }
+    Prompter *prompter() const { return m_prompter; }
+
+    // The check box "Änderungen bestätigen": ask before a changed row is saved.
+    // On by default.
+    void setConfirmChanges(bool on) { m_confirm = on; }
+    bool confirmChanges() const { return m_confirm; }
+
+    // --- opening -------------------------------------------------------------
+    // Opens <dataDir>/<fileName>; creates the directory and an empty table when
+    // missing, and the secondary orders the file does not have yet.  A file that
+    // is not one of our tables is left untouched: the error (German, naming the
+    // file) is reported through the prompter and open returns false.
+    bool open(const QString &dataDir = QStringLiteral("daten"));
+    void close();
+    bool isOpen() const { return m_state != StoreState::Inactive; }
+    QString filePath() const { return m_filePath; }
+    QString errorString() const { return m_error; }
+
+    // --- orders --------------------------------------------------------------
+    // "" is the primary order; the others are the names of definition().orders.
+    QStringList orderNames() const;
+    QString order() const { return m_order; }
+    // Switches the order; the current row stays current.  Pending changes are
+    // saved first (finishEditing); a refusal leaves the order as it was.
+    bool setOrder(const QString &name);
+
+    // --- position ------------------------------------------------------------
+    int rowCount() const { return int(m_keys.size()); }
+    bool isEmpty() const { return m_keys.isEmpty(); }
+    int currentRow() const { return m_pos; }   // -1 on an empty table
+    bool isFirst() const { return m_pos <= 0; }
+    bool isLast() const { return m_pos >= rowCount() - 1; }
+    // Row keys in the current order and restriction; an unsaved new row has key 0.
+    const QVector<int> &keys() const { return m_keys; }
+    int currentKey() const { return m_pos >= 0 ? m_keys[m_pos] : 0; }
+    int rowOfKey(int key) const { return int(m_keys.indexOf(key)); }
+
+    // Moves.  Leaving a changed row first saves it (finishEditing); a refusal
+    // keeps the current row and returns false.  At either end the move is a
+    // no-op that returns true.
+    bool first();
+    bool prior();
+    bool next();
+    bool last();
+    bool goToRow(int row);
+    bool goToKey(int key);
+
+    // --- reading any row (for an overview of many rows) ----------------------
+    // The row at a position of the current order: the pending buffer for the
+    // current row, otherwise the stored values (read in windows and cached).
+    Record rowAt(int row) const;
+    QVector<Record> rows(int first, int count) const;
+
+    // --- the current row -----------------------------------------------------
+    StoreState state() const { return m_state; }
+    // Pending values of the current row (the stored values in the browse state).
+    const Record &current() const { return m_buffer; }
+    // True when a field value differs from the stored row; a new row always counts as changed.
+    bool isModified() const;
+
+    // Creates a new row at the current position, fills its defaults and makes it
+    // current in the insert state.  The current row is finished first.
+    bool insert();
+    // Deletes the current row after "Datensatz löschen?" ("OK", "Abbrechen").
+    // A new unsaved row is simply dropped.
+    bool deleteCurrent();
+    // Puts the current row into the edit state; no effect in edit or insert
+    // state; on an empty table inserts a new row instead.
+    bool edit();
+    // Saves the pending changes after the save confirmation.  "&Nein" drops them
+    // (a new row disappears) and returns false, "Abbrechen" keeps them pending
+    // and returns false.  A row in the edit state without changes simply returns
+    // to browse.
+    bool post();
+    // With pending changes: post; in edit or insert state without changes: cancel.
+    bool finishEditing();
+    // Drops the pending changes; a new, unsaved row disappears.
+    void cancel();
+
+    // --- restriction to one row (filter "lfd=<key>") --------------------------
+    bool restrictToKey(int key);
+    bool liftRestriction();
+    bool isRestricted() const { return m_restrictKey != 0; }
+
+    // --- field by name -------------------------------------------------------
+    QVariant fieldValue(const QString &name) const { return m_buffer.value(name); }
+    QString fieldText(const QString &name) const { return m_buffer.displayText(name); }
+    double fieldNumber(const QString &name) const { return m_buffer.number(name); }
+    // Sets a typed value (converted to the field's type, texts cut to the field's
+    // size) after putting the row into the edit state.  False for an unknown
+    // field, the read-only key or a value that does not convert.
+    bool setFieldValue(const QString &name, const QVariant &value);
+    // Sets a field from the text a user typed, with the German conversion
+    // messages for a Float ("'x' ist kein gültiger Fließkommawert für Feld 'F'"),
+    // a SmallInt ("… ist kein gültiger Integerwert …") and a SmallInt out of
+    // range.  On error the field keeps its value, the row stays in the edit
+    // state and false is returned.  An empty text empties the field.
+    bool setFieldText(const QString &name, const QString &typed);
+
+signals:
+    void afterOpen();
+    void beforeScroll();   // before any move of the current row, also before insert
+    void afterScroll();    // after any move, also after insert
+    void afterInsert();    // the new row has its defaults
+    void beforePost();     // the save is about to be written (after the confirmation)
+    void afterPost();      // the save is committed to the file
+    void stateChanged(StoreState state);
+    void fieldChanged(const QString &name);   // one field of the current row changed
+    void currentReloaded();                   // the current row's values changed as a whole (cancel, post)
+    void rowsReset();                         // the key list was rebuilt (order, restriction, insert, delete, post)
+
+protected:
+    // Fills the values of a freshly inserted row.
+    virtual void applyDefaults(Record &record) { Q_UNUSED(record); }
+    // Reports an error through the prompter and keeps it in errorString().
+    void reportError(const QString &text);
+
+private:
+    struct Sql;
+
+    bool checkFile(const QString &path);
+    bool createTable(const QString &path);
+    bool ensureOrders();
+    bool reloadKeys(int keepKey);
+    bool loadCurrent();
+    bool readRow(int key, Record *out) const;
+    bool writeCurrent();
+    bool askDelete();
+    void setState(StoreState s);
+    void moveTo(int row);
+    QString orderByClause(const QString &order) const;
+    QString columnOf(const QString &field) const;
+
+    TableDefinition m_def;
+    std::unique_ptr<Sql> m_sql;
+    Prompter *m_prompter = nullptr;
+    bool m_confirm = true;
+    QString m_filePath;
+    QString m_error;
+    QString m_order;
+    int m_restrictKey = 0;
+    StoreState m_state = StoreState::Inactive;
+    QVector<int> m_keys;
+    int m_pos = -1;
+    int m_keyBeforeInsert = 0;
+    Record m_loaded;
+    Record m_buffer;
+    mutable QHash<int, Record> m_cache;
+};

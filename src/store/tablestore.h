@@ -168,9 +168,10 @@ signals:
     void beforePost();     // the save is about to be written (after the confirmation)
     void afterPost();      // the save is committed to the file
     void stateChanged(StoreState state);
-    void fieldChanged(const QString &name);   // one field of the current row changed
-    void currentReloaded();                   // the current row's values changed as a whole (cancel, post)
-    void rowsReset();                         // the key list was rebuilt (order, restriction, insert, delete, post)
+    void fieldChanged(const QString &name);   // one field of the current row changed (declared spelling)
+    void currentReloaded();                   // the current row's values changed as a whole (any move, cancel, post)
+    void rowChanged(int row);                 // the values shown for one row changed (edit, post, cancel)
+    void rowsReset();                         // the key list was rebuilt (open, order, restriction, insert, delete, post)
 
 protected:
     // Fills the values of a freshly inserted row.

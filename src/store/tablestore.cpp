@@ -1,0 +1,918 @@
+#include "tablestore.h"
+
+#include "numberformat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSet>
+#include <QtEndian>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// Marks an SQLite file as one of our tables (SQLite header, "application id").
+constexpr quint32 kApplicationId = 0x4F666E72;  // "Ofnr"
+constexpr int kSchemaVersion = 1;
+
+// How many rows the overview reads at once, and how many it keeps.
+constexpr int kReadWindow = 200;
+constexpr int kCacheLimit = 4000;
+
+QString quoted(const QString &identifier)
+{
+    QString s = identifier;
+    s.replace(u'"', u"\"\""_qs);
+    return u'"' + s + u'"';
+}
+
+QString sqlType(FieldType type)
+{
+    switch (type) {
+    case FieldType::AutoInc: return u"INTEGER PRIMARY KEY AUTOINCREMENT"_qs;
+    case FieldType::String:
+    case FieldType::Memo:
+    case FieldType::FmtMemo: return u"TEXT"_qs;
+    case FieldType::Float: return u"REAL"_qs;
+    case FieldType::SmallInt:
+    case FieldType::Boolean: return u"INTEGER"_qs;
+    case FieldType::Graphic: return u"BLOB"_qs;
+    }
+    return u"TEXT"_qs;
+}
+
+// A value as it is bound to an SQL statement: Booleans as 0/1, empty as NULL.
+QVariant sqlValue(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QVariant(QMetaType(QMetaType::QString));  // binds NULL
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool() ? 1 : 0;
+    return v;
+}
+
+bool isText(FieldType t)
+{
+    return t == FieldType::String || t == FieldType::Memo || t == FieldType::FmtMemo;
+}
+
+int connectionSerial = 0;
+
+} // namespace
+
+struct TableStore::Sql {
+    QString connection;
+    QString columns;  // "rowid", then every field of the schema
+    std::optional<QSqlQuery> selectRow;
+
+    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
+};
+
+TableStore::TableStore(TableDefinition definition, QObject *parent)
+    : QObject(parent), m_def(std::move(definition)), m_loaded(*m_def.schema), m_buffer(*m_def.schema)
+{
+    Q_ASSERT(m_def.schema);
+}
+
+TableStore::~TableStore()
+{
+    close();
+}
+
+void TableStore::reportError(const QString &text)
+{
+    m_error = text;
+    if (m_prompter)
+        m_prompter->tell(PromptKind::Error, text);
+}
+
+QString TableStore::columnOf(const QString &field) const
+{
+    const int i = schema().indexOf(field.trimmed());
+    return i < 0 ? QString() : schema().field(i).name;
+}
+
+// --- opening ------------------------------------------------------------------
+
+bool TableStore::open(const QString &dataDir)
+{
+    close();
+    m_error.clear();
+    if (!QDir().mkpath(dataDir)) {
+        reportError(u"Das Datenverzeichnis \"%1\" kann nicht angelegt werden."_qs.arg(dataDir));
+        return false;
+    }
+    m_filePath = QDir(dataDir).filePath(m_def.fileName);
+
+    if (!QFileInfo::exists(m_filePath)) {
+        if (!createTable(m_filePath))
+            return false;
+    } else if (!checkFile(m_filePath)) {
+        return false;
+    }
+
+    m_sql = std::make_unique<Sql>();
+    const QString conn = u"ofenring-table-%1"_qs.arg(++connectionSerial);
+    m_sql->connection = conn;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, conn);
+        db.setDatabaseName(m_filePath);
+        if (!db.open()) {
+            const QString why = db.lastError().text();
+            db = QSqlDatabase();
+            m_sql.reset();
+            QSqlDatabase::removeDatabase(conn);
+            reportError(u"Die Datei \"%1\" kann nicht geöffnet werden: %2"_qs.arg(m_filePath, why));
+            return false;
+        }
+    }
+
+    auto fail = [this](const QString &text) {
+        close();
+        reportError(text);
+        return false;
+    };
+
+    // Every field of the schema must be a column of the table; until that is
+    // known nothing is written to the file.
+    {
+        QSqlQuery q(m_sql->db());
+        if (!q.exec(u"PRAGMA table_info(%1)"_qs.arg(quoted(m_def.tableName))))
+            return fail(u"Die Datei \"%1\" ist unvollständig oder beschädigt. Sie wird nicht geöffnet und bleibt unverändert."_qs
+                            .arg(m_filePath));
+        QSet<QString> columns;
+        while (q.next())
+            columns.insert(q.value(1).toString().toLower());
+        if (columns.isEmpty())
+            return fail(u"Die Datei \"%1\" enthält keine Tabelle \"%2\". Sie wird nicht geöffnet und bleibt unverändert."_qs
+                            .arg(m_filePath, m_def.tableName));
+        for (const FieldDef &f : schema().fields())
+            if (!columns.contains(f.name.toLower()))
+                return fail(u"In der Datei \"%1\" fehlt das Feld \"%2\". Sie wird nicht geöffnet und bleibt unverändert."_qs
+                                .arg(m_filePath, f.name));
+    }
+
+    QStringList cols{u"rowid"_qs};
+    for (const FieldDef &f : schema().fields())
+        cols << quoted(f.name);
+    m_sql->columns = cols.join(u", "_qs);
+    m_sql->selectRow.emplace(m_sql->db());
+    if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE rowid = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName))))
+        return fail(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath,
+                                                                                    m_sql->selectRow->lastError().text()));
+
+    if (!ensureOrders()) {
+        const QString why = m_error;
+        close();
+        m_error = why;
+        return false;
+    }
+
+    m_order.clear();
+    m_restrictKey = 0;
+    m_state = StoreState::Browse;
+    if (!reloadKeys(0)) {
+        const QString why = m_error;
+        close();
+        m_error = why;
+        return false;
+    }
+    if (!loadCurrent()) {
+        const QString why = m_error;
+        close();
+        m_error = why;
+        return false;
+    }
+    emit stateChanged(m_state);
+    emit afterOpen();
+    emit rowsReset();
+    emit afterScroll();
+    emit currentReloaded();
+    return true;
+}
+
+// Looks at the file's header before SQLite touches it: an SQLite file with our
+// application id whose length matches the page count the header records.
+bool TableStore::checkFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(path, f.errorString()));
+        return false;
+    }
+    const qint64 size = f.size();
+    const QByteArray h = f.read(100);
+    f.close();
+    const QString notOurs =
+        u"Die Datei \"%1\" ist keine Tabelle dieses Programms. Sie wird nicht geöffnet und bleibt unverändert."_qs.arg(path);
+    const QString damaged =
+        u"Die Datei \"%1\" ist unvollständig oder beschädigt. Sie wird nicht geöffnet und bleibt unverändert."_qs.arg(path);
+    if (h.size() < 100 || !h.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
+        reportError(h.startsWith("SQLite format 3") || h.isEmpty() ? damaged : notOurs);
+        return false;
+    }
+    auto be32 = [&h](int at) { return qFromBigEndian<quint32>(h.constData() + at); };
+    if (be32(68) != kApplicationId) {
+        reportError(notOurs);
+        return false;
+    }
+    quint32 pageSize = qFromBigEndian<quint16>(h.constData() + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const quint32 pageCount = be32(28);
+    const bool countValid = be32(92) == be32(24) && pageCount > 0;
+    if (pageSize < 512 || size % pageSize != 0 || (countValid && quint64(size) < quint64(pageSize) * pageCount)) {
+        reportError(damaged);
+        return false;
+    }
+    return true;
+}
+
+// A new table is built under a temporary name and renamed into place, so that
+// a half-made file never stands under the table's name.
+bool TableStore::createTable(const QString &path)
+{
+    const QString temp = path + u".neu"_qs;
+    QFile::remove(temp);
+    const QString conn = u"ofenring-create-%1"_qs.arg(++connectionSerial);
+    QString why;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, conn);
+        db.setDatabaseName(temp);
+        if (!db.open()) {
+            why = db.lastError().text();
+        } else {
+            QStringList defs;
+            for (const FieldDef &f : schema().fields())
+                defs << quoted(f.name) + u' ' + sqlType(f.type);
+            QStringList statements{
+                u"PRAGMA application_id = %1"_qs.arg(kApplicationId),
+                u"PRAGMA user_version = %1"_qs.arg(kSchemaVersion),
+                u"CREATE TABLE %1 (%2)"_qs.arg(quoted(m_def.tableName), defs.join(u", "_qs)),
+            };
+            QSqlQuery q(db);
+            for (const QString &s : statements)
+                if (!q.exec(s)) {
+                    why = q.lastError().text();
+                    break;
+                }
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(conn);
+    if (why.isEmpty() && !QFile::rename(temp, path))
+        why = u"Umbenennen fehlgeschlagen"_qs;
+    if (!why.isEmpty()) {
+        QFile::remove(temp);
+        reportError(u"Die Tabelle \"%1\" kann nicht angelegt werden: %2"_qs.arg(path, why));
+        return false;
+    }
+    return true;
+}
+
+// Creates each secondary order the file does not have yet, looked up by name.
+bool TableStore::ensureOrders()
+{
+    QSqlDatabase db = m_sql->db();
+    for (const TableOrder &o : m_def.orders) {
+        QSqlQuery q(db);
+        q.prepare(u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(?)"_qs);
+        q.addBindValue(o.name);
+        if (!q.exec() || !q.next()) {
+            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, q.lastError().text()));
+            return false;
+        }
+        if (q.value(0).toInt() > 0)
+            continue;
+        QStringList cols;
+        for (const QString &f : o.fieldList.split(u';', Qt::SkipEmptyParts))
+            cols << quoted(f.trimmed());
+        QSqlQuery create(db);
+        if (!create.exec(u"CREATE INDEX %1 ON %2 (%3)"_qs.arg(quoted(o.name), quoted(m_def.tableName), cols.join(u", "_qs)))) {
+            reportError(u"Die Sortierung \"%1\" kann in der Datei \"%2\" nicht angelegt werden: %3"_qs.arg(
+                o.name, m_filePath, create.lastError().text()));
+            return false;
+        }
+    }
+    return true;
+}
+
+void TableStore::close()
+{
+    if (m_sql) {
+        const QString conn = m_sql->connection;
+        m_sql->selectRow.reset();
+        {
+            QSqlDatabase db = m_sql->db();
+            if (db.isOpen())
+                db.close();
+        }
+        m_sql.reset();
+        QSqlDatabase::removeDatabase(conn);
+    }
+    const bool wasOpen = m_state != StoreState::Inactive;
+    m_state = StoreState::Inactive;
+    m_keys.clear();
+    m_pos = -1;
+    m_cache.clear();
+    m_loaded = Record(schema());
+    m_buffer = Record(schema());
+    if (wasOpen)
+        emit stateChanged(m_state);
+}
+
+// --- orders and keys ------------------------------------------------------------
+
+QStringList TableStore::orderNames() const
+{
+    QStringList names{QString()};
+    for (const TableOrder &o : m_def.orders)
+        names << o.name;
+    return names;
+}
+
+QString TableStore::orderByClause(const QString &order) const
+{
+    QStringList fields = m_def.primaryOrder;
+    for (const TableOrder &o : m_def.orders)
+        if (o.name.compare(order, Qt::CaseInsensitive) == 0)
+            fields = o.fieldList.split(u';', Qt::SkipEmptyParts);
+    QStringList cols;
+    for (const QString &f : fields)
+        cols << quoted(f.trimmed());
+    cols << u"rowid"_qs;  // rows with equal values keep their creation order
+    return cols.join(u", "_qs);
+}
+
+bool TableStore::reloadKeys(int keepKey)
+{
+    m_cache.clear();
+    QSqlQuery q(m_sql->db());
+    q.setForwardOnly(true);
+    QString sql = u"SELECT rowid FROM %1"_qs.arg(quoted(m_def.tableName));
+    if (m_restrictKey != 0)
+        sql += u" WHERE rowid = %1"_qs.arg(m_restrictKey);
+    sql += u" ORDER BY "_qs + orderByClause(m_order);
+    if (!q.exec(sql)) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, q.lastError().text()));
+        m_keys.clear();
+        m_pos = -1;
+        return false;
+    }
+    QVector<int> keys;
+    while (q.next())
+        keys.append(q.value(0).toInt());
+    m_keys = std::move(keys);
+    const int at = keepKey != 0 ? int(m_keys.indexOf(keepKey)) : -1;
+    m_pos = at >= 0 ? at : (m_keys.isEmpty() ? -1 : 0);
+    return true;
+}
+
+bool TableStore::setOrder(const QString &name)
+{
+    if (!isOpen())
+        return false;
+    QString canonical;
+    if (!name.isEmpty()) {
+        for (const TableOrder &o : m_def.orders)
+            if (o.name.compare(name, Qt::CaseInsensitive) == 0)
+                canonical = o.name;
+        if (canonical.isEmpty()) {
+            reportError(u"Die Sortierung \"%1\" gibt es für die Tabelle \"%2\" nicht."_qs.arg(name, m_def.fileName));
+            return false;
+        }
+    }
+    if (!finishEditing())
+        return false;
+    m_order = canonical;
+    if (!reloadKeys(currentKey()))
+        return false;
+    emit rowsReset();
+    return true;
+}
+
+// --- reading rows -------------------------------------------------------------------
+
+bool TableStore::readRow(int key, Record *out) const
+{
+    QSqlQuery &q = *m_sql->selectRow;
+    q.bindValue(0, key);
+    if (!q.exec() || !q.next()) {
+        q.finish();
+        return false;
+    }
+    *out = Record(schema());
+    const int n = schema().count();
+    for (int i = 0; i < n; ++i)
+        out->setValue(i, q.value(i + 1));
+    q.finish();
+    return true;
+}
+
+bool TableStore::loadCurrent()
+{
+    if (m_pos < 0) {
+        m_loaded = Record(schema());
+        m_buffer = m_loaded;
+        return true;
+    }
+    if (!readRow(m_keys[m_pos], &m_loaded)) {
+        m_loaded = Record(schema());
+        m_buffer = m_loaded;
+        reportError(u"Der Datensatz %1 der Datei \"%2\" kann nicht gelesen werden."_qs.arg(m_keys[m_pos]).arg(m_filePath));
+        return false;
+    }
+    m_buffer = m_loaded;
+    return true;
+}
+
+Record TableStore::rowAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return Record(schema());
+    if (row == m_pos)
+        return m_buffer;
+    const auto it = m_cache.constFind(m_keys[row]);
+    if (it != m_cache.cend())
+        return *it;
+    rows(qMax(0, row - kReadWindow / 4), kReadWindow);  // fills the cache around the row
+    const auto again = m_cache.constFind(m_keys[row]);
+    return again != m_cache.cend() ? *again : Record(schema());
+}
+
+QVector<Record> TableStore::rows(int first, int count) const
+{
+    QVector<Record> result;
+    if (!m_sql || first < 0 || count <= 0 || first >= rowCount())
+        return result;
+    const int end = qMin(rowCount(), first + count);
+    QStringList missing;
+    for (int r = first; r < end; ++r)
+        if (m_keys[r] != 0 && r != m_pos && !m_cache.contains(m_keys[r]))
+            missing << QString::number(m_keys[r]);
+    if (!missing.isEmpty()) {
+        if (m_cache.size() + missing.size() > kCacheLimit)
+            m_cache.clear();
+        QSqlQuery q(m_sql->db());
+        q.setForwardOnly(true);
+        if (q.exec(u"SELECT %1 FROM %2 WHERE rowid IN (%3)"_qs.arg(m_sql->columns, quoted(m_def.tableName),
+                                                                 missing.join(u','))))
+            while (q.next()) {
+                Record rec(schema());
+                for (int i = 0; i < schema().count(); ++i)
+                    rec.setValue(i, q.value(i + 1));
+                m_cache.insert(q.value(0).toInt(), rec);
+            }
+    }
+    result.reserve(end - first);
+    for (int r = first; r < end; ++r)
+        result.append(r == m_pos ? m_buffer : m_cache.value(m_keys[r], Record(schema())));
+    return result;
+}
+
+// --- moving ---------------------------------------------------------------------------
+
+void TableStore::moveTo(int row)
+{
+    if (row == m_pos)
+        return;
+    emit beforeScroll();
+    m_pos = row;
+    loadCurrent();
+    emit afterScroll();
+    emit currentReloaded();
+}
+
+bool TableStore::goToKey(int key)
+{
+    if (!isOpen())
+        return false;
+    if (!finishEditing())
+        return false;
+    const int row = rowOfKey(key);
+    if (row < 0)
+        return false;
+    moveTo(row);
+    return true;
+}
+
+bool TableStore::goToRow(int row)
+{
+    if (!isOpen())
+        return false;
+    if (isEmpty())
+        return finishEditing();
+    const int target = m_keys[qBound(0, row, rowCount() - 1)];
+    // The row's key is taken before the current row is finished, since saving
+    // a new row can change the positions of the others.
+    if (target == 0 || target == currentKey())
+        return finishEditing();
+    return goToKey(target);
+}
+
+bool TableStore::first()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    if (!isEmpty())
+        moveTo(0);
+    return true;
+}
+
+bool TableStore::last()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    if (!isEmpty())
+        moveTo(rowCount() - 1);
+    return true;
+}
+
+bool TableStore::next()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    if (m_pos >= 0 && m_pos < rowCount() - 1)
+        moveTo(m_pos + 1);
+    return true;
+}
+
+bool TableStore::prior()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    if (m_pos > 0)
+        moveTo(m_pos - 1);
+    return true;
+}
+
+// --- editing ----------------------------------------------------------------------------
+
+void TableStore::setState(StoreState s)
+{
+    if (m_state == s)
+        return;
+    m_state = s;
+    emit stateChanged(s);
+}
+
+bool TableStore::isModified() const
+{
+    if (m_state == StoreState::Insert)
+        return true;
+    return m_state == StoreState::Edit && m_buffer != m_loaded;
+}
+
+bool TableStore::edit()
+{
+    if (!isOpen())
+        return false;
+    if (m_state == StoreState::Edit || m_state == StoreState::Insert)
+        return true;
+    if (isEmpty())
+        return insert();
+    setState(StoreState::Edit);
+    return true;
+}
+
+bool TableStore::insert()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    emit beforeScroll();
+    m_keyBeforeInsert = currentKey();
+    const int pos = m_pos < 0 ? 0 : m_pos;
+    m_keys.insert(pos, 0);
+    m_pos = pos;
+    m_loaded = Record(schema());
+    m_buffer = Record(schema());
+    applyDefaults(m_buffer);
+    setState(StoreState::Insert);
+    emit rowsReset();
+    emit afterInsert();
+    emit afterScroll();
+    emit currentReloaded();
+    return true;
+}
+
+void TableStore::cancel()
+{
+    if (m_state == StoreState::Edit) {
+        m_buffer = m_loaded;
+        setState(StoreState::Browse);
+        emit currentReloaded();
+        emit rowChanged(m_pos);
+    } else if (m_state == StoreState::Insert) {
+        // The new row disappears; the row that was current before it comes back.
+        m_keys.remove(m_pos);
+        const int back = rowOfKey(m_keyBeforeInsert);
+        m_pos = back >= 0 ? back : (isEmpty() ? -1 : qMin(m_pos, rowCount() - 1));
+        loadCurrent();
+        setState(StoreState::Browse);
+        emit rowsReset();
+        emit afterScroll();
+        emit currentReloaded();
+    }
+}
+
+bool TableStore::finishEditing()
+{
+    if (m_state != StoreState::Edit && m_state != StoreState::Insert)
+        return true;
+    if (isModified())
+        return post();
+    cancel();
+    return true;
+}
+
+bool TableStore::post()
+{
+    if (m_state != StoreState::Edit && m_state != StoreState::Insert)
+        return true;
+    if (!isModified()) {
+        setState(StoreState::Browse);
+        return true;
+    }
+    if (m_confirm) {
+        const PromptButton answer = m_prompter
+            ? m_prompter->ask(PromptKind::Confirmation, m_def.saveQuestion, m_def.saveButtons, PromptButton::Yes)
+            : PromptButton::Yes;
+        if (answer == PromptButton::No) {
+            cancel();
+            return false;
+        }
+        if (answer != PromptButton::Yes)
+            return false;  // "Abbrechen": the changes stay pending
+    }
+    emit beforePost();
+    return writeCurrent();
+}
+
+// One row written in one committed transaction: an INSERT for a new row, an
+// UPDATE of the changed columns otherwise.
+bool TableStore::writeCurrent()
+{
+    QSqlDatabase db = m_sql->db();
+    const bool inserting = m_state == StoreState::Insert;
+    QStringList cols;
+    QVariantList values;
+    bool orderTouched = inserting;
+    QStringList orderFields = m_def.primaryOrder;
+    for (const TableOrder &o : m_def.orders)
+        if (o.name == m_order)
+            orderFields = o.fieldList.split(u';', Qt::SkipEmptyParts);
+    QSet<int> orderColumns;
+    for (const QString &f : orderFields)
+        orderColumns.insert(schema().indexOf(f.trimmed()));
+
+    for (int i = 0; i < schema().count(); ++i) {
+        const FieldDef &f = schema().field(i);
+        if (f.type == FieldType::AutoInc)
+            continue;
+        const QVariant now = m_buffer.value(i);
+        const QVariant before = m_loaded.value(i);
+        const bool changed = now.isValid() != before.isValid() || (now.isValid() && now != before);
+        if (inserting ? !now.isValid() : !changed)
+            continue;
+        cols << quoted(f.name);
+        values << sqlValue(now);
+        if (orderColumns.contains(i))
+            orderTouched = true;
+    }
+
+    QString sql;
+    if (inserting) {
+        if (cols.isEmpty())
+            sql = u"INSERT INTO %1 DEFAULT VALUES"_qs.arg(quoted(m_def.tableName));
+        else
+            sql = u"INSERT INTO %1 (%2) VALUES (%3)"_qs.arg(quoted(m_def.tableName), cols.join(u", "_qs),
+                                                           QStringList(cols.size(), u"?"_qs).join(u", "_qs));
+    } else {
+        QStringList sets;
+        for (const QString &c : cols)
+            sets << c + u" = ?"_qs;
+        sql = u"UPDATE %1 SET %2 WHERE rowid = %3"_qs.arg(quoted(m_def.tableName), sets.join(u", "_qs))
+                  .arg(currentKey());
+    }
+
+    int key = currentKey();
+    QString why;
+    if (!db.transaction()) {
+        why = db.lastError().text();
+    } else {
+        QSqlQuery q(db);
+        bool ok = q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        ok = ok && q.exec();
+        if (ok && inserting)
+            key = q.lastInsertId().toInt();
+        if (!ok)
+            why = q.lastError().text();
+        q.finish();
+        if (ok && !db.commit()) {
+            why = db.lastError().text();
+            ok = false;
+        }
+        if (!ok)
+            db.rollback();
+    }
+    if (!why.isEmpty()) {
+        reportError(u"Der Datensatz kann nicht in der Datei \"%1\" gespeichert werden: %2"_qs.arg(m_filePath, why));
+        return false;
+    }
+
+    // The key of a new row is the AutoInc field, where the table has one.
+    for (int i = 0; i < schema().count(); ++i)
+        if (schema().field(i).type == FieldType::AutoInc)
+            m_buffer.setValue(i, key);
+    m_loaded = m_buffer;
+    m_cache.remove(key);
+    setState(StoreState::Browse);
+    if (orderTouched || m_restrictKey != 0) {
+        if (m_pos >= 0 && m_keys[m_pos] == 0)
+            m_keys[m_pos] = key;
+        reloadKeys(key);
+        emit rowsReset();
+    } else {
+        emit rowChanged(m_pos);
+    }
+    emit afterPost();
+    emit currentReloaded();
+    return true;
+}
+
+bool TableStore::deleteCurrent()
+{
+    if (!isOpen() || isEmpty())
+        return false;
+    const PromptButton answer =
+        m_prompter ? m_prompter->ask(PromptKind::Confirmation, u"Datensatz löschen?"_qs,
+                                     PromptButton::Ok | PromptButton::Cancel, PromptButton::Ok)
+                   : PromptButton::Ok;
+    if (answer != PromptButton::Ok)
+        return false;
+    if (m_state == StoreState::Insert) {
+        cancel();
+        return true;
+    }
+    QSqlDatabase db = m_sql->db();
+    QString why;
+    if (!db.transaction()) {
+        why = db.lastError().text();
+    } else {
+        QSqlQuery q(db);
+        if (!q.exec(u"DELETE FROM %1 WHERE rowid = %2"_qs.arg(quoted(m_def.tableName)).arg(currentKey()))) {
+            why = q.lastError().text();
+            db.rollback();
+        } else if (!db.commit()) {
+            why = db.lastError().text();
+            db.rollback();
+        }
+    }
+    if (!why.isEmpty()) {
+        reportError(u"Der Datensatz kann nicht aus der Datei \"%1\" gelöscht werden: %2"_qs.arg(m_filePath, why));
+        return false;
+    }
+    emit beforeScroll();
+    m_cache.remove(currentKey());
+    m_keys.remove(m_pos);
+    m_pos = isEmpty() ? -1 : qMin(m_pos, rowCount() - 1);
+    loadCurrent();
+    setState(StoreState::Browse);
+    emit rowsReset();
+    emit afterScroll();
+    emit currentReloaded();
+    return true;
+}
+
+// --- restriction --------------------------------------------------------------------------
+
+bool TableStore::restrictToKey(int key)
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    const int before = currentKey();
+    m_restrictKey = key;
+    if (!reloadKeys(key))
+        return false;
+    emit rowsReset();
+    if (currentKey() != before) {
+        emit beforeScroll();
+        loadCurrent();
+        emit afterScroll();
+        emit currentReloaded();
+    }
+    return true;
+}
+
+bool TableStore::liftRestriction()
+{
+    if (!isOpen() || !finishEditing())
+        return false;
+    if (m_restrictKey == 0)
+        return true;
+    const int before = currentKey();
+    m_restrictKey = 0;
+    if (!reloadKeys(before))
+        return false;
+    emit rowsReset();
+    if (currentKey() != before) {
+        emit beforeScroll();
+        loadCurrent();
+        emit afterScroll();
+        emit currentReloaded();
+    }
+    return true;
+}
+
+// --- fields by name -----------------------------------------------------------------------
+
+bool TableStore::setFieldValue(const QString &name, const QVariant &value)
+{
+    const int i = schema().indexOf(name);
+    if (i < 0 || !isOpen())
+        return false;
+    const FieldDef &f = schema().field(i);
+    if (f.type == FieldType::AutoInc) {
+        reportError(u"Feld '%1' kann nicht geändert werden"_qs.arg(f.name));
+        return false;
+    }
+    if (!edit())
+        return false;
+    QVariant v = value;
+    // An empty text is an empty field, so that clearing a field that was never
+    // set does not count as a change.
+    if (isText(f.type) && v.isValid() && !v.isNull() && v.toString().isEmpty())
+        v = QVariant();
+    const QVariant before = m_buffer.value(i);
+    if (!m_buffer.setValue(i, v))
+        return false;
+    const QVariant after = m_buffer.value(i);
+    if (before.isValid() != after.isValid() || before != after) {
+        emit fieldChanged(f.name);
+        emit rowChanged(m_pos);
+    }
+    return true;
+}
+
+bool TableStore::setFieldText(const QString &name, const QString &typed)
+{
+    const int i = schema().indexOf(name);
+    if (i < 0 || !isOpen())
+        return false;
+    const FieldDef &f = schema().field(i);
+    if (f.type == FieldType::AutoInc) {
+        reportError(u"Feld '%1' kann nicht geändert werden"_qs.arg(f.name));
+        return false;
+    }
+    if (!edit())
+        return false;
+    const QString t = typed.trimmed();
+    if (isText(f.type))
+        return setFieldValue(f.name, typed);
+    if (t.isEmpty())
+        return setFieldValue(f.name, QVariant());
+    switch (f.type) {
+    case FieldType::Float: {
+        double d = 0;
+        if (!numfmt::parse(t, &d)) {
+            reportError(u"'%1' ist kein gültiger Fließkommawert für Feld '%2'"_qs.arg(typed, f.name));
+            return false;
+        }
+        return setFieldValue(f.name, d);
+    }
+    case FieldType::SmallInt: {
+        bool ok = false;
+        const qlonglong n = t.toLongLong(&ok, 10);
+        if (!ok || n < INT_MIN || n > INT_MAX) {
+            reportError(u"'%1' ist kein gültiger Integerwert für Feld '%2'"_qs.arg(typed, f.name));
+            return false;
+        }
+        if (n < -32768 || n > 32767) {
+            reportError(u"%1 ist kein gültiger Wert für das Feld '%2'. Der zulässige Bereich ist  %3 bis %4"_qs.arg(
+                QString::number(double(n), 'g', 15), f.name, u"-32768"_qs, u"32767"_qs));
+            return false;
+        }
+        return setFieldValue(f.name, int(n));
+    }
+    case FieldType::Boolean: {
+        const QString l = t.toLower();
+        if (l == f.trueText.toLower() || l == u"wahr"_qs || l == u"true"_qs || l == u"ja"_qs)
+            return setFieldValue(f.name, true);
+        if (l == f.falseText.toLower() || l == u"falsch"_qs || l == u"false"_qs || l == u"nein"_qs)
+            return setFieldValue(f.name, false);
+        reportError(u"'%1' ist kein gültiger Wahrheitswert für Feld '%2'"_qs.arg(typed, f.name));
+        return false;
+    }
+    default:
+        return false;
+    }
+}

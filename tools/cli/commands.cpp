@@ -1,10 +1,16 @@
 #include "commands.h"
 
+#include "fireplace.h"
+#include "installationroom.h"
 #include "interconnectioncheck.h"
 #include "jsonrecord.h"
+#include "numberformat.h"
+#include "roomvolume.h"
+#include "supplyairduct.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMap>
 
 namespace {
 
@@ -35,6 +41,287 @@ CliResult runCheck(const QByteArray &input)
     return {0, toJsonLine(out), {}};
 }
 
+// The JSON key matching `name` without regard to case, or an empty string.
+QString findKey(const QJsonObject &o, const QString &name)
+{
+    for (auto it = o.begin(); it != o.end(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.key();
+    return {};
+}
+
+// A number field given as a string stands for the text typed into its edit.
+// Reads the input into `record`; for every field in `typedFields` `texts` gets
+// the text its edit holds: the string as given, a number in general format (a
+// whole number for counts), "" when absent or null.  A typed text that reads
+// as a number is also stored in its field, as the edit would on leaving it.
+bool readInput(const QByteArray &input, const QStringList &typedFields, const QStringList &extraKeys,
+               Record &record, QMap<QString, QString> &texts, QJsonObject &object, QString &error)
+{
+    if (!parseJsonObject(input, object, error))
+        return false;
+    QJsonObject fields = object;
+    QMap<QString, QString> typed;
+    for (const QString &field : typedFields) {
+        const QString key = findKey(fields, field);
+        if (!key.isEmpty() && fields.value(key).isString()) {
+            typed.insert(field, fields.value(key).toString());
+            fields.remove(key);
+        }
+    }
+    if (!recordFromJson(fields, record, error, extraKeys))
+        return false;
+    for (const QString &field : typedFields) {
+        const FieldDef &def = record.schema().field(record.schema().indexOf(field));
+        if (typed.contains(field)) {
+            const QString text = typed.value(field);
+            texts.insert(field, text);
+            double v = 0.0;
+            bool ok = false;
+            const int n = text.trimmed().toInt(&ok);
+            if (def.type == FieldType::Float && numfmt::parse(text, &v))
+                record.setValue(field, v);
+            else if (def.type == FieldType::SmallInt && ok)
+                record.setValue(field, n);
+        } else if (record.isNull(field)) {
+            texts.insert(field, QString());
+        } else {
+            texts.insert(field, def.type == FieldType::Float ? numfmt::general(record.number(field))
+                                                             : QString::number(record.integer(field)));
+        }
+    }
+    return true;
+}
+
+// A small-integer field that must hold one of `low`..`high` (empty counts as `low`).
+bool checkRange(const Record &r, const QString &field, int low, int high, QString &error)
+{
+    const int v = r.integer(field);
+    if (v >= low && v <= high)
+        return true;
+    error = u"Ungültiger Wert für Feld \"%1\": erlaubt sind %2 bis %3."_qs.arg(field).arg(low).arg(high);
+    return false;
+}
+
+QJsonObject fieldsToJson(const Record &r, const QStringList &names)
+{
+    QJsonObject o;
+    const QJsonObject all = recordToJson(r);
+    for (const QString &n : names)
+        o.insert(n, all.contains(n) ? all.value(n) : QJsonValue());
+    return o;
+}
+
+CliResult runKamin(const QByteArray &input)
+{
+    Record record;
+    QMap<QString, QString> texts;
+    QJsonObject in;
+    QString error;
+    if (!readInput(input, {u"Okqs1"_qs}, {}, record, texts, in, error)
+        || !checkRange(record, u"Okraum1"_qs, 0, fireplace::kKindCount - 1, error))
+        return badInput(error);
+
+    const int kind = record.integer(u"Okraum1"_qs);
+    const fireplace::FictitiousOutput r = fireplace::fictitiousOutputFromText(kind, texts.value(u"Okqs1"_qs));
+    record.setInteger(u"Okraum1"_qs, kind);
+    record.setNumber(u"Okqn1"_qs, r.stored);
+
+    QJsonObject out;
+    out.insert(u"fields"_qs, fieldsToJson(record, {u"Okraum1"_qs, u"Okqs1"_qs, u"Okqn1"_qs}));
+    out.insert(u"text"_qs, r.text);
+    out.insert(u"areaIsNumber"_qs, r.areaIsNumber);
+    return {0, toJsonLine(out), {}};
+}
+
+CliResult runZuluft(const QByteArray &input)
+{
+    Record record;
+    QMap<QString, QString> texts;
+    QJsonObject in;
+    QString error;
+    if (!readInput(input, {u"OkllP"_qs, u"OkllLaenge"_qs}, {}, record, texts, in, error)
+        || !checkRange(record, u"Okllu45"_qs, 0, 10, error) || !checkRange(record, u"Okllu90"_qs, 0, 10, error)
+        || !checkRange(record, u"Okllform"_qs, 0, 2, error))
+        return badInput(error);
+
+    supplyairduct::SupplyAirDuctInput duct;
+    duct.outputText = texts.value(u"OkllP"_qs);
+    duct.lengthText = texts.value(u"OkllLaenge"_qs);
+    duct.bends45 = record.integer(u"Okllu45"_qs);
+    duct.bends90 = record.integer(u"Okllu90"_qs);
+    duct.sideRatio = record.integer(u"Okllform"_qs);
+    const supplyairduct::SupplyAirDuctResult r = supplyairduct::sizeSupplyAirDuct(duct);
+
+    // What OK writes; nothing while OK is not allowed.
+    QJsonObject fields;
+    if (r.okAllowed) {
+        double base = 0.0, actual = 0.0;
+        numfmt::parse(r.baseText, &base);
+        numfmt::parse(r.actualText, &actual);
+        record.setNumber(u"OkllP"_qs, r.output);
+        record.setNumber(u"OkllLaenge"_qs, r.length);
+        record.setInteger(u"Okllu45"_qs, duct.bends45);
+        record.setInteger(u"Okllu90"_qs, duct.bends90);
+        record.setNumber(u"OkllS"_qs, base);
+        record.setNumber(u"Okllstats"_qs, actual);
+        record.setInteger(u"Okllform"_qs, duct.sideRatio);
+        record.setNumber(u"Okunversorgt"_qs,
+                         supplyairduct::unsuppliedOutput(record.number(u"Okqn1"_qs), r.output));
+        fields = fieldsToJson(record, {u"OkllP"_qs, u"OkllLaenge"_qs, u"Okllu45"_qs, u"Okllu90"_qs, u"OkllS"_qs,
+                                       u"Okllstats"_qs, u"Okllform"_qs, u"Okunversorgt"_qs});
+    }
+    QJsonObject shown;
+    shown.insert(u"OkllS"_qs, r.baseText);
+    shown.insert(u"Okllstats"_qs, r.actualText);
+
+    QJsonObject out;
+    out.insert(u"fields"_qs, fields);
+    out.insert(u"texts"_qs, shown);
+    out.insert(u"okAllowed"_qs, r.okAllowed);
+    out.insert(u"message"_qs, r.message);
+    return {0, toJsonLine(out), {}};
+}
+
+CliResult runAufstellraum(const QByteArray &input)
+{
+    const QStringList typed = {u"Hrleistung"_qs, u"Hrvolumen"_qs, u"Hrnrvolumen"_qs,
+                               u"Hrlllaenge"_qs, u"Hrllu90"_qs, u"Hrllu45"_qs, u"Hrllgitter"_qs,
+                               u"Hrlllaenge2"_qs, u"Hrllu902"_qs, u"Hrllu452"_qs, u"Hrllgitter2"_qs};
+    Record record;
+    QMap<QString, QString> t;
+    QJsonObject in;
+    QString error;
+    if (!readInput(input, typed, {u"controls"_qs, u"event"_qs}, record, t, in, error))
+        return badInput(error);
+
+    installationroom::PageInput page;
+    page.record = record;
+    page.outputText = t.value(u"Hrleistung"_qs);
+    page.volumeText = t.value(u"Hrvolumen"_qs);
+    page.neighbourVolumeText = t.value(u"Hrnrvolumen"_qs);
+    page.duct1 = {t.value(u"Hrlllaenge"_qs), t.value(u"Hrllu90"_qs), t.value(u"Hrllu45"_qs), t.value(u"Hrllgitter"_qs)};
+    page.duct2 = {t.value(u"Hrlllaenge2"_qs), t.value(u"Hrllu902"_qs), t.value(u"Hrllu452"_qs),
+                  t.value(u"Hrllgitter2"_qs)};
+
+    const QJsonValue controlsIn = in.value(findKey(in, u"controls"_qs));
+    if (!controlsIn.isUndefined() && !controlsIn.isNull()) {
+        if (!controlsIn.isObject())
+            return badInput(u"\"controls\" muss ein JSON-Objekt sein."_qs);
+        const QJsonObject c = controlsIn.toObject();
+        for (const auto &[name, flag] : {std::pair{u"hrllS"_qs, &page.duct1DisplayEnabled},
+                                         std::pair{u"hrlls2"_qs, &page.duct2DisplayEnabled}}) {
+            const QJsonValue enabled = c.value(name).toObject().value(u"enabled"_qs);
+            if (!enabled.isUndefined() && !enabled.isBool())
+                return badInput(u"\"controls\".\"%1\".\"enabled\" muss true oder false sein."_qs.arg(name));
+            *flag = enabled.toBool(false);
+        }
+    }
+
+    const QJsonValue event = in.value(findKey(in, u"event"_qs));
+    const QString eventName = event.isString() ? event.toString() : u"HRleistungChange"_qs;
+    if (!event.isUndefined() && !event.isNull() && !event.isString())
+        return badInput(u"\"event\" muss \"HRleistungChange\" oder \"enablenr\" sein."_qs);
+    installationroom::PageState s;
+    if (eventName == u"HRleistungChange"_qs)
+        s = installationroom::evaluate(page);
+    else if (eventName == u"enablenr"_qs)
+        s = installationroom::enablenr(page);
+    else
+        return badInput(u"\"event\" muss \"HRleistungChange\" oder \"enablenr\" sein."_qs);
+
+    QJsonObject controls;
+    for (const QString &name : installationroom::controlNames()) {
+        const installationroom::ControlState c = s.controls.value(name);
+        controls.insert(name, QJsonObject{{u"enabled"_qs, c.enabled}, {u"visible"_qs, c.visible}});
+    }
+    QJsonObject forced;
+    for (const auto &[field, value] : s.forcedSelections)
+        forced.insert(field, value);
+    const auto openingText = [&](const QString &field) {
+        return s.record.isNull(field) ? QString() : numfmt::general(s.record.number(field));
+    };
+    QJsonObject texts;
+    texts.insert(u"hrloeffs"_qs, openingText(u"HrloeffS"_qs));
+    texts.insert(u"hrloeffs2"_qs, openingText(u"Hrloeffs2"_qs));
+    texts.insert(u"hrllS"_qs, s.record.displayText(u"HrllS"_qs));
+    texts.insert(u"hrlls2"_qs, s.record.displayText(u"Hrlls2"_qs));
+
+    QJsonObject out;
+    out.insert(u"fields"_qs, recordToJson(s.record));
+    out.insert(u"written"_qs, QJsonArray::fromStringList(s.writtenFields));
+    out.insert(u"controls"_qs, controls);
+    out.insert(u"forced"_qs, forced);
+    out.insert(u"notebookPage"_qs, s.notebookPage);
+    out.insert(u"texts"_qs, texts);
+    out.insert(u"volumeMissing"_qs, s.volumeMissing);
+    return {0, toJsonLine(out), {}};
+}
+
+CliResult runVolumen(const QByteArray &input)
+{
+    QJsonObject in;
+    QString error;
+    if (!parseJsonObject(input, in, error))
+        return badInput(error);
+
+    struct Room {
+        QString label;
+        roomvolume::RoomFields fields;
+    };
+    std::vector<Room> rooms;
+    for (QChar key : QStringView(u"A1234567"))
+        rooms.push_back({key == u'A' ? u"RA"_qs : u"R"_qs + key, *roomvolume::roomFields(key)});
+    rooms.push_back({u"Aufstellraum"_qs, roomvolume::installationRoomFields()});
+
+    double defaultHeight = roomvolume::kDefaultRoomHeight;
+    const Room *room = nullptr;
+    QJsonObject dims;
+    for (auto it = in.begin(); it != in.end(); ++it) {
+        if (it.key().compare(u"defaultHeight"_qs, Qt::CaseInsensitive) == 0) {
+            if (!it.value().isDouble() || !(it.value().toDouble() > 0.0))
+                return badInput(u"\"defaultHeight\" muss eine Zahl über 0 sein."_qs);
+            defaultHeight = it.value().toDouble();
+            continue;
+        }
+        const Room *owner = nullptr;
+        for (const Room &r : rooms)
+            for (const QString &f : {r.fields.length, r.fields.width, r.fields.height})
+                if (it.key().compare(f, Qt::CaseInsensitive) == 0)
+                    owner = &r;
+        if (!owner)
+            return badInput(u"\"%1\" ist kein Maß eines Raumes (z. B. \"Ral\", \"R3b\", \"Hrhoehe\")."_qs.arg(it.key()));
+        if (room && room != owner)
+            return badInput(u"Die Maße müssen zu einem Raum gehören."_qs);
+        room = owner;
+        dims.insert(it.key(), it.value());
+    }
+    if (!room)
+        return badInput(u"Keine Raummaße angegeben (z. B. \"Ral\", \"Rab\", \"Rah\")."_qs);
+
+    const roomvolume::RoomFields &f = room->fields;
+    Record record;
+    QMap<QString, QString> texts;
+    QJsonObject unused;
+    if (!readInput(QJsonDocument(dims).toJson(), {f.length, f.width, f.height}, {}, record, texts, unused, error))
+        return badInput(error);
+    // A stored height (a number, or none) is offered as the dialog offers it;
+    // a typed height is taken as typed.
+    const QJsonValue h = dims.value(findKey(dims, f.height));
+    if (!h.isString())
+        texts[f.height] = roomvolume::offeredHeight(record, f.height, defaultHeight);
+
+    QJsonObject shown;
+    for (const QString &n : {f.length, f.width, f.height})
+        shown.insert(n, texts.value(n));
+    QJsonObject out;
+    out.insert(u"room"_qs, room->label);
+    out.insert(u"volumeField"_qs, f.volume);
+    out.insert(u"texts"_qs, shown);
+    out.insert(u"text"_qs, roomvolume::volumeText(texts.value(f.length), texts.value(f.width), texts.value(f.height)));
+    return {0, toJsonLine(out), {}};
+}
+
 } // namespace
 
 const std::vector<CliCommand> &cliCommands()
@@ -47,6 +334,48 @@ const std::vector<CliCommand> &cliCommands()
          "  Ausgabe: {\"fields\": {alle Felder mit Wert nach der Berechnung},\n"
          "            \"messages\": [Zeilen des Meldungsfensters]}"_qs,
          &runCheck},
+        {u"kamin"_qs,
+         u"Fiktive Wärmeleistung eines offenen Kamins oder Kachelofens.\n"
+         "  Eingabe: \"Okraum1\" (0 keiner, 1 offener Kamin allein, 2 mit anderen Feuerstätten,\n"
+         "           3 Kachelofen), \"Okqs1\" (Fläche in m², Zahl oder getippter Text wie \"0,5\").\n"
+         "  Ausgabe: {\"fields\": {\"Okraum1\", \"Okqs1\", \"Okqn1\"}, \"text\": angezeigte Leistung,\n"
+         "            \"areaIsNumber\": false, wenn die Fläche keine Zahl ist (Warnton, \"0,0\")}"_qs,
+         &runKamin},
+        {u"zuluft"_qs,
+         u"Zuluftleitung für offenen Kamin / Kachelofen nach DIN 18895.\n"
+         "  Eingabe: \"OkllP\" (versorgte Leistung, kW) und \"OkllLaenge\" (m), je Zahl oder getippter\n"
+         "           Text; \"Okllu45\", \"Okllu90\" (Umlenkungen 0 bis 10), \"Okllform\" (0 bis 2),\n"
+         "           \"Okqn1\" (Leistung der Feuerstätte, kW).\n"
+         "  Ausgabe: {\"fields\": {was OK schreibt: \"OkllP\", \"OkllLaenge\", \"Okllu45\", \"Okllu90\",\n"
+         "            \"OkllS\", \"Okllstats\", \"Okllform\", \"Okunversorgt\"; leer, solange OK gesperrt ist},\n"
+         "            \"texts\": {\"OkllS\", \"Okllstats\": angezeigte Querschnitte},\n"
+         "            \"okAllowed\": true/false, \"message\": Meldung oder \"\"}"_qs,
+         &runZuluft},
+        {u"aufstellraum"_qs,
+         u"Aufstellraum-Berechnung mit den Regeln für die Bedienelemente der Seite.\n"
+         "  Eingabe: Felder des Aufstellraums; \"Hrleistung\", \"Hrvolumen\", \"Hrnrvolumen\",\n"
+         "           \"Hrlllaenge\", \"Hrllu90\", \"Hrllu45\", \"Hrllgitter\" und die Felder der\n"
+         "           Leitung 2 (\"Hrlllaenge2\", \"Hrllu902\", \"Hrllu452\", \"Hrllgitter2\") als Zahl\n"
+         "           oder getippter Text; Auswahl über \"Hrnrvorhanden\", \"Hrnrzuluft\", \"Hrnrloeff\",\n"
+         "           \"Hrllanzahl\", \"Hrll\"; optional \"controls\": {\"hrllS\": {\"enabled\": true},\n"
+         "           \"hrlls2\": {...}} (Anzeigen schon freigegeben) und \"event\": \"HRleistungChange\"\n"
+         "           (Vorgabe, Auswertung nach einer Eingabe) oder \"enablenr\" (Datensatzwechsel).\n"
+         "  Ausgabe: {\"fields\": {alle Felder nach der Auswertung}, \"written\": [geschriebene Felder],\n"
+         "            \"controls\": {NRaktiv, hrnrpanel, hrnrzuluft, arnrsz1checkbox, arsz1freibox,\n"
+         "            hrllanzahl, hrloeffs, hrll, hrllname2 (Spalte Leitung 2), hrllS, hrlls2:\n"
+         "            {\"enabled\": bool, \"visible\": bool}}, \"forced\": {erzwungene Auswahl},\n"
+         "            \"notebookPage\": 0/1, \"texts\": {\"hrloeffs\", \"hrloeffs2\", \"hrllS\", \"hrlls2\"},\n"
+         "            \"volumeMissing\": true, solange das Raumvolumen keine Zahl ist}"_qs,
+         &runAufstellraum},
+        {u"volumen"_qs,
+         u"Raumvolumen aus Länge, Breite und Höhe.\n"
+         "  Eingabe: die Maßfelder eines Raumes, z. B. \"Ral\", \"Rab\", \"Rah\" (RA), \"R3l\", \"R3b\",\n"
+         "           \"R3h\" oder \"Hrlaenge\", \"Hrbreite\", \"Hrhoehe\"; eine Zahl ist der gespeicherte\n"
+         "           Wert, ein Text das Getippte. Ohne gespeicherte Höhe (oder bis 0,001) wird die\n"
+         "           Standardraumhöhe angeboten: \"defaultHeight\" (Vorgabe 2.7).\n"
+         "  Ausgabe: {\"room\", \"volumeField\", \"texts\": {die drei Maße als Text},\n"
+         "            \"text\": Volumen mit einer Nachkommastelle, leer wenn ein Maß keine Zahl ist}"_qs,
+         &runVolumen},
     };
     return commands;
 }

@@ -34,7 +34,7 @@ HelpWindow::HelpWindow(QWidget *parent)
 
     setObjectName(u"hilfefenster"_qs);
     setWindowTitle(u"Ofenring - Hilfe"_qs);
-    resize(980, 700);
+    resize(1000, 720);
 
     m_back = new QPushButton(u"&Zurück"_qs, this);
     m_back->setObjectName(u"zurueckbtn"_qs);
@@ -61,7 +61,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     splitter->addWidget(m_contents);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({260, 720});
+    splitter->setSizes({330, 650});
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_back);

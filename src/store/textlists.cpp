@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -109,6 +110,7 @@ bool TextLists::writeFile(const QString &path, const QStringList &lines)
         bytes += encodeWindows1252(l) + "\r\n";
     // Written beside the old file and renamed over it, so a failed write
     // leaves the old list as it was.
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return false;

@@ -1,0 +1,84 @@
+#include "storegrid.h"
+
+#include "tablestore.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+StoreGrid::StoreGrid(TableStore *store, QList<TableStoreModel::Column> columns, QWidget *parent)
+    : QTableView(parent)
+    , m_store(store)
+    , m_model(new TableStoreModel(store, std::move(columns), this))
+{
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // Uniform rows: the view never needs to measure rows it does not show.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumWidth(14);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    const auto &cols = m_model->columns();
+    for (int i = 0; i < cols.size(); ++i) {
+        if (cols[i].width > 0)
+            setColumnWidth(i, cols[i].width);
+        setColumnHidden(i, cols[i].hidden);
+    }
+
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &StoreGrid::currentIndexMoved);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        // The model swapped its rows; the selection model kept its connection.
+        showCurrentRow();
+    });
+    connect(store, &TableStore::afterScroll, this, &StoreGrid::showCurrentRow);
+    connect(store, &TableStore::afterOpen, this, &StoreGrid::showCurrentRow);
+}
+
+void StoreGrid::showCurrentRow()
+{
+    const int row = m_store->currentRow();
+    const QModelIndex cur = currentIndex();
+    if (row < 0 || row >= m_model->rowCount()) {
+        return;
+    }
+    if (cur.isValid() && cur.row() == row && selectionModel()->isRowSelected(row, {}))
+        return;
+    m_syncing = true;
+    int col = cur.isValid() ? cur.column() : 0;
+    while (col < m_model->columnCount() - 1 && isColumnHidden(col))
+        ++col;
+    const QModelIndex idx = m_model->index(row, col);
+    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect
+                                               | (selectionBehavior() == SelectRows ? QItemSelectionModel::Rows
+                                                                                     : QItemSelectionModel::NoUpdate));
+    scrollTo(idx);
+    m_syncing = false;
+}
+
+void StoreGrid::currentIndexMoved(const QModelIndex &current, const QModelIndex &)
+{
+    if (m_syncing || !current.isValid() || current.row() == m_store->currentRow())
+        return;
+    bool moved = true;
+    if (m_beforeMove && !m_beforeMove())
+        moved = false;
+    if (moved)
+        moved = m_store->goToRow(current.row());
+    if (!moved) {
+        // Refused by the user (or the table): the selection follows the store.
+        // Deferred, because the view is still busy with its own change.
+        QMetaObject::invokeMethod(this, &StoreGrid::showCurrentRow, Qt::QueuedConnection);
+    }
+}
+
+void StoreGrid::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        emit deleteRequested();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

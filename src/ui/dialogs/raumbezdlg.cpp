@@ -1,0 +1,78 @@
+#include "raumbezdlg.h"
+
+#include "messagebox.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
+    : QDialog(parent)
+    , m_lists(lists)
+{
+    setObjectName(u"Traumbezdlg"_qs);
+    setModal(true);
+    resize(360, 420);
+
+    m_editor = new QPlainTextEdit(this);
+    m_editor->setObjectName(u"memo"_qs);
+    m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto *ok = new QPushButton(u"OK"_qs, this);
+    ok->setObjectName(u"okbtn"_qs);
+    auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
+    cancel->setObjectName(u"abbrechenbtn"_qs);
+    auto *help = new QPushButton(u"&Hilfe"_qs, this);
+    help->setObjectName(u"hilfebtn"_qs);
+    // Enter in the editor starts a new line; it must not press "OK".
+    for (QPushButton *b : {ok, cancel, help})
+        b->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &Traumbezdlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &Traumbezdlg::reject);
+    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(helpTopic()); });
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_editor, 1);
+    layout->addLayout(buttons);
+}
+
+QString Traumbezdlg::helpTopic() const
+{
+    return m_kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs;
+}
+
+void Traumbezdlg::editList(TextLists::Kind kind)
+{
+    m_kind = kind;
+    setWindowTitle(kind == TextLists::RoomNames ? u"Raumbezeichnungen"_qs : u"Feuerstätten"_qs);
+    const QStringList entries = m_lists->editorLines(kind);
+    m_editor->setPlainText(entries.join(u'\n'));
+    m_editor->moveCursor(QTextCursor::Start);
+    open();
+}
+
+QStringList Traumbezdlg::lines() const
+{
+    const QString text = m_editor->toPlainText();
+    if (text.isEmpty())
+        return {};
+    QStringList result = text.split(u'\n');
+    if (text.endsWith(u'\n'))
+        result.removeLast();
+    return result;
+}
+
+void Traumbezdlg::accept()
+{
+    // A file that cannot be written is reported by the list; the choices stay
+    // as they were and the dialog closes as the user asked.
+    m_lists->save(m_kind, lines(), &MessageBox::instance());
+    QDialog::accept();
+}

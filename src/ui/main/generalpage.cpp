@@ -1,0 +1,141 @@
+#include "generalpage.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *heading(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setBold(true);
+    f.setPointSizeF(f.pointSizeF() * 1.1);
+    label->setFont(f);
+    return label;
+}
+
+} // namespace
+
+GeneralPage::GeneralPage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(u"allgemein"_qs);
+
+    m_modusBox = new QGroupBox(u"Modus"_qs, this);
+    m_modusBox->setObjectName(u"modusgroup"_qs);
+    m_modusButtons = new QButtonGroup(this);
+    auto *modusLayout = new QVBoxLayout(m_modusBox);
+    auto *luftverbund = new QRadioButton(u"Luftverbund         (bis 35 kW)"_qs, m_modusBox);
+    luftverbund->setObjectName(u"modus0"_qs);
+    auto *aufstellraum = new QRadioButton(u"Aufstellungsraum (ab 35 kW)"_qs, m_modusBox);
+    aufstellraum->setObjectName(u"modus1"_qs);
+    m_modusButtons->addButton(luftverbund, 0);
+    m_modusButtons->addButton(aufstellraum, 1);
+    modusLayout->addWidget(luftverbund);
+    modusLayout->addWidget(aufstellraum);
+
+    auto makeButton = [this](const char *name, const QString &caption, const QString &hint) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setAutoDefault(false);
+        return b;
+    };
+    m_import = makeButton("importbtn", u"Importieren"_qs, u"Adressen importieren aus Kehrbezirksverwaltung"_qs);
+    m_ortsliste = makeButton("ortslistbtn", u"Ortsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
+    m_eigentliste = makeButton("eigentlistbtn", u"Eigentümerliste"_qs, u"Eigentümer aus Eigentümerliste auswählen"_qs);
+    m_ortsliste2 = makeButton("ortslistbtn2", u"Ortsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
+    m_help = makeButton("allghilfebtn", u"&Hilfe"_qs, QString());
+
+    // Installation site: label | field (| second field) | button
+    auto *site = new QGridLayout;
+    site->setColumnMinimumWidth(1, 110);
+    site->addWidget(heading(u"Aufstellort"_qs, this), 0, 0, 1, 3);
+    auto row = [](QGridLayout *grid, int r, const QString &label, QWidget *parent) {
+        auto *l = new QLabel(label, parent);
+        grid->addWidget(l, r, 0);
+        return l;
+    };
+    row(site, 1, u"Name"_qs, this)->setBuddy(addField(u"A_Name"_qs, 30));
+    site->addWidget(editFor(u"A_Name"_qs), 1, 1, 1, 2);
+    row(site, 2, u"Zusatz"_qs, this)->setBuddy(addField(u"A_zusatz"_qs, 30));
+    site->addWidget(editFor(u"A_zusatz"_qs), 2, 1, 1, 2);
+    row(site, 3, u"Straße"_qs, this)->setBuddy(addField(u"A_strasse"_qs, 30));
+    site->addWidget(editFor(u"A_strasse"_qs), 3, 1, 1, 2);
+    row(site, 4, u"Gebäudeteil"_qs, this)->setBuddy(addField(u"A_gebteil"_qs, 30));
+    site->addWidget(editFor(u"A_gebteil"_qs), 4, 1, 1, 2);
+    row(site, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"A_Plz"_qs, 7));
+    site->addWidget(editFor(u"A_Plz"_qs), 5, 1);
+    site->addWidget(addField(u"A_Ort"_qs, 30), 5, 2);
+    site->addWidget(m_ortsliste, 5, 3);
+    site->setColumnStretch(2, 1);
+
+    auto *owner = new QGridLayout;
+    owner->setColumnMinimumWidth(1, 110);
+    owner->addWidget(heading(u"Eigentümer"_qs, this), 0, 0, 1, 3);
+    owner->addWidget(m_eigentliste, 0, 3);
+    row(owner, 1, u"Anrede"_qs, this)->setBuddy(addField(u"E_anrede"_qs, 30));
+    owner->addWidget(editFor(u"E_anrede"_qs), 1, 1, 1, 2);
+    row(owner, 2, u"Name"_qs, this)->setBuddy(addField(u"E_Name"_qs, 30));
+    owner->addWidget(editFor(u"E_Name"_qs), 2, 1, 1, 2);
+    row(owner, 3, u"Zusatz"_qs, this)->setBuddy(addField(u"E_zusatz"_qs, 30));
+    owner->addWidget(editFor(u"E_zusatz"_qs), 3, 1, 1, 2);
+    row(owner, 4, u"Straße"_qs, this)->setBuddy(addField(u"E_strasse"_qs, 30));
+    owner->addWidget(editFor(u"E_strasse"_qs), 4, 1, 1, 2);
+    row(owner, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"E_plz"_qs, 7));
+    owner->addWidget(editFor(u"E_plz"_qs), 5, 1);
+    owner->addWidget(addField(u"E_ort"_qs, 30), 5, 2);
+    owner->addWidget(m_ortsliste2, 5, 3);
+    row(owner, 6, u"Tel."_qs, this)->setBuddy(addField(u"E_tel"_qs, 30));
+    owner->addWidget(editFor(u"E_tel"_qs), 6, 1, 1, 2);
+    row(owner, 7, u"Fax"_qs, this)->setBuddy(addField(u"E_fax"_qs, 30));
+    owner->addWidget(editFor(u"E_fax"_qs), 7, 1, 1, 2);
+    owner->setColumnStretch(2, 1);
+
+    auto *left = new QVBoxLayout;
+    left->addWidget(m_modusBox);
+    left->addSpacing(16);
+    left->addLayout(site);
+    left->addSpacing(24);
+    left->addLayout(owner);
+    left->addStretch(1);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(m_import);
+    right->addStretch(1);
+    right->addWidget(m_help);
+
+    auto *outer = new QHBoxLayout(this);
+    outer->setContentsMargins(24, 16, 24, 16);
+    auto *leftBox = new QWidget(this);
+    leftBox->setLayout(left);
+    leftBox->setFixedWidth(620);
+    outer->addWidget(leftBox);
+    outer->addStretch(1);
+    outer->addLayout(right);
+}
+
+QLineEdit *GeneralPage::addField(const QString &field, int maxLength)
+{
+    auto *edit = new QLineEdit(this);
+    edit->setObjectName(field.toLower() + u"edit"_qs);
+    edit->setMaxLength(maxLength);
+    m_fields.append({field, edit});
+    return edit;
+}
+
+QLineEdit *GeneralPage::editFor(const QString &field) const
+{
+    for (const AddressField &f : m_fields)
+        if (f.field.compare(field, Qt::CaseInsensitive) == 0)
+            return f.edit;
+    return nullptr;
+}

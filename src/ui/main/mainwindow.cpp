@@ -1,0 +1,623 @@
+#include "mainwindow.h"
+
+#include "catalogstore.h"
+#include "eigentuemerdlg.h"
+#include "fieldbinding.h"
+#include "generalpage.h"
+#include "messagebox.h"
+#include "ortslistdlg.h"
+#include "raumbezdlg.h"
+#include "recordnavigator.h"
+#include "recordstore.h"
+#include "settingsfile.h"
+#include "statuspanel.h"
+#include "storegrid.h"
+
+#include "aboutbox.h"
+#include "helpwindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kClientWidth = 1362;
+constexpr int kClientHeight = 763;
+
+struct PageDef {
+    const char *name;
+    QString caption;
+};
+
+const PageDef &pageDef(int p)
+{
+    static const PageDef defs[TForm1::PageCount] = {
+        {"uebersicht", u"Übersicht"_qs},
+        {"allgemein", u"Allgemeine Angaben"_qs},
+        {"luftverbund", u"Luftverbundberechnung"_qs},
+        {"aufstellungsraum", u"Aufstellungsraum"_qs},
+        {"anmerkungen", u"Anmerkungen"_qs},
+        {"zeichnung", u"Zeichnung"_qs},
+    };
+    return defs[p];
+}
+
+QList<TableStoreModel::Column> overviewColumns()
+{
+    return {
+        {u"Lfd"_qs, u"Lfd"_qs, -1, true},
+        {u"A_Name"_qs, u"Aufstellort Name"_qs, 149},
+        {u"A_zusatz"_qs, u"Aufstellort Zusatz"_qs, 179},
+        {u"A_gebteil"_qs, u"Aufstellort Gebäudeteil"_qs, 145},
+        {u"A_strasse"_qs, u"Aufstellort Straße"_qs, -1},
+        {u"A_Plz"_qs, u"Aufstellort PLZ"_qs, 97},
+        {u"A_Ort"_qs, u"Aufstellort Ort"_qs, 206},
+        {u"E_Name"_qs, u"Eigentümer Name"_qs, 204},
+        {u"E_zusatz"_qs, u"Eigentümer Zusatz"_qs, 189},
+        {u"E_strasse"_qs, u"Eigentümer Straße"_qs, 201},
+        {u"E_plz"_qs, u"Eigent.  PLZ"_qs, -1},
+        {u"E_ort"_qs, u"Eigentümer Ort"_qs, 202},
+    };
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &dataDir, QWidget *parent)
+    : QMainWindow(parent)
+    , m_lists(dataDir)
+{
+    setObjectName(u"TForm1"_qs);
+    setWindowTitle(u"Ofenring"_qs);
+    MessageBox::setParentWidget(this);
+
+    m_kq = new RecordStore(this);
+    m_owners = new CatalogStore(CatalogStore::Owners, this);
+    m_places = new CatalogStore(CatalogStore::Places, this);
+    m_remarks = new CatalogStore(CatalogStore::Remarks, this);
+    for (TableStore *s : {static_cast<TableStore *>(m_kq), static_cast<TableStore *>(m_owners),
+                          static_cast<TableStore *>(m_places), static_cast<TableStore *>(m_remarks)})
+        s->setPrompter(&MessageBox::instance());
+
+    buildMenus();
+    auto *client = new QWidget(this);
+    client->setObjectName(u"client"_qs);
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildToolbar());
+    buildPages();
+    layout->addWidget(m_pages, 1);
+    m_status = new StatusPanel(client);
+    layout->addWidget(m_status);
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The store's notifications drive the window.
+    connect(m_kq, &TableStore::beforeScroll, this, &TForm1::beforeScroll);
+    connect(m_kq, &TableStore::afterScroll, this, &TForm1::afterScroll);
+    connect(m_kq, &TableStore::rowsReset, this, &TForm1::updateNavigator);
+    connect(m_kq, &TableStore::fieldChanged, this, [this](const QString &field) {
+        refreshStatus();
+        if (field.compare(u"Modus"_qs, Qt::CaseInsensitive) == 0)
+            modusWechsel();
+    });
+    connect(m_kq, &TableStore::currentReloaded, this, [this] {
+        refreshStatus();
+        modusWechsel();
+    });
+
+    openTables(dataDir);
+    createDialogs();
+
+    // F1 anywhere in the window opens the help's start topic.
+    bindHelpKey(this, QString());
+}
+
+TForm1::~TForm1()
+{
+    if (MessageBox::isScripted() == false)
+        MessageBox::setParentWidget(nullptr);
+}
+
+// --- construction ----------------------------------------------------------------
+
+void TForm1::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &text, const QString &hint = QString()) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!hint.isEmpty()) {
+            a->setToolTip(hint);
+            a->setStatusTip(hint);
+        }
+        return a;
+    };
+
+    QMenu *datei = menuBar()->addMenu(u"&Datei"_qs);
+    datei->setObjectName(u"dateimenu"_qs);
+    // Preview and printing come with the protocols; until then they are shown greyed.
+    action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs)->setEnabled(false);
+    action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs)->setEnabled(false);
+    datei->addSeparator();
+    connect(action(datei, "schliessen", u"S&chließen"_qs), &QAction::triggered, this, &QWidget::close);
+
+    QMenu *einst = menuBar()->addMenu(u"&Einstellungen"_qs);
+    einst->setObjectName(u"einstellungenmenu"_qs);
+    action(einst, "kopfzeilen", u"&Kopfzeilen"_qs)->setEnabled(false);
+    connect(action(einst, "raumbezeichnungen", u"&Raumbezeichnungen"_qs), &QAction::triggered, this,
+            [this] { editTextList(TextLists::RoomNames); });
+    connect(action(einst, "ortsliste", u"&Ortsliste"_qs), &QAction::triggered, this,
+            [this] { showOrtsliste(NoPlaceTarget); });
+    connect(action(einst, "eigentuemerliste", u"&Eigentümerliste"_qs), &QAction::triggered, this,
+            [this] { showEigentuemerliste(false); });
+    connect(action(einst, "feuerstaettenliste", u"&Feuerstättenliste"_qs), &QAction::triggered, this,
+            [this] { editTextList(TextLists::ApplianceTypes); });
+
+    QMenu *hilfe = menuBar()->addMenu(u"&?"_qs);
+    hilfe->setObjectName(u"hilfemenu"_qs);
+    connect(action(hilfe, "inhalt", u"I&nhalt"_qs), &QAction::triggered, this, [this] { showHelp(QString()); });
+    connect(action(hilfe, "info", u"&Info"_qs), &QAction::triggered, this, [this] { m_about->open(); });
+}
+
+QWidget *TForm1::buildToolbar()
+{
+    auto *bar = new QWidget;
+    bar->setObjectName(u"toolbar"_qs);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(4, 3, 4, 3);
+    row->setSpacing(4);
+
+    m_navigator = new RecordNavigator(bar);
+    m_navigator->setObjectName(u"navigator"_qs);
+    row->addWidget(m_navigator);
+    row->addSpacing(12);
+
+    m_fontButton = new QToolButton(bar);
+    m_fontButton->setObjectName(u"zeichenbtn"_qs);
+    m_fontButton->setText(u"Zeichen"_qs);
+    m_fontButton->setToolTip(u"Zeichensatz auswählen"_qs);
+    // Only a remarks editor with the focus has a font to choose.
+    m_fontButton->setEnabled(false);
+    row->addWidget(m_fontButton);
+
+    m_previewButton = new QToolButton(bar);
+    m_previewButton->setObjectName(u"vorschaubtn"_qs);
+    m_previewButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_previewButton->setToolTip(u"Druckvorschau"_qs);
+    m_previewButton->setEnabled(false);
+    row->addWidget(m_previewButton);
+    row->addSpacing(12);
+
+    m_sortOwner = new QToolButton(bar);
+    m_sortOwner->setObjectName(u"sorteigentuemerbtn"_qs);
+    m_sortOwner->setText(u"Eigentümer"_qs);
+    m_sortOwner->setToolTip(u"Sortierung nach Egentümer"_qs);
+    m_sortOwner->setCheckable(true);
+    row->addWidget(m_sortOwner);
+
+    m_sortSite = new QToolButton(bar);
+    m_sortSite->setObjectName(u"sortortbtn"_qs);
+    m_sortSite->setText(u"Aufstellort"_qs);
+    m_sortSite->setToolTip(u"Sortierung nach Aufstellort"_qs);
+    m_sortSite->setCheckable(true);
+    row->addWidget(m_sortSite);
+    connect(m_sortOwner, &QToolButton::clicked, this, [this](bool on) { sortToggled(m_sortOwner, on); });
+    connect(m_sortSite, &QToolButton::clicked, this, [this](bool on) { sortToggled(m_sortSite, on); });
+    row->addSpacing(12);
+
+    m_confirm = new QCheckBox(u"Änderungen bestätigen"_qs, bar);
+    m_confirm->setObjectName(u"aenderungsabfrage"_qs);
+    m_confirm->setToolTip(u"Änderungen vor dem Speichern bestätigen"_qs);
+    m_confirm->setChecked(true);
+    connect(m_confirm, &QCheckBox::toggled, this, [this](bool on) { m_kq->setConfirmChanges(on); });
+    row->addWidget(m_confirm);
+    row->addStretch(1);
+
+    connect(m_navigator, &RecordNavigator::firstClicked, this, [this] { navigate(&RecordStore::first); });
+    connect(m_navigator, &RecordNavigator::priorClicked, this, [this] { navigate(&RecordStore::prior); });
+    connect(m_navigator, &RecordNavigator::nextClicked, this, [this] { navigate(&RecordStore::next); });
+    connect(m_navigator, &RecordNavigator::lastClicked, this, [this] { navigate(&RecordStore::last); });
+    connect(m_navigator, &RecordNavigator::insertClicked, this, &TForm1::insertRecord);
+    connect(m_navigator, &RecordNavigator::deleteClicked, this, &TForm1::deleteRecord);
+    return bar;
+}
+
+void TForm1::buildPages()
+{
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(u"pagecontrol"_qs);
+
+    m_grid = new StoreGrid(m_kq, overviewColumns());
+    m_grid->setObjectName(u"kqgrid"_qs);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setBeforeMove([this] { return commitEdits(); });
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { uebersichtDblClick(); });
+    connect(m_grid, &StoreGrid::deleteRequested, this, &TForm1::deleteRecord);
+
+    auto *overview = new QWidget;
+    auto *ol = new QVBoxLayout(overview);
+    ol->setContentsMargins(0, 0, 0, 0);
+    ol->addWidget(m_grid);
+
+    m_general = new GeneralPage;
+    m_bindings = new BindingSet(m_kq, this);
+    m_bindings->add<ButtonGroupBinding>(u"Modus"_qs, m_general->modusButtons(), m_general->modusGroup());
+    for (const GeneralPage::AddressField &f : m_general->addressFields()) {
+        m_bindings->add<LineEditBinding>(f.field, f.edit);
+        m_bindings->editOnContextMenu(f.edit);
+    }
+    connect(m_general->siteOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(SitePlace); });
+    connect(m_general->ownerOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(OwnerPlace); });
+    connect(m_general->eigentuemerlisteButton(), &QPushButton::clicked, this, [this] { showEigentuemerliste(true); });
+    // The address import comes with the district programs' export; until then greyed.
+    m_general->importButton()->setEnabled(false);
+    connect(m_general->helpButton(), &QPushButton::clicked, this, [this] { showHelp(u"::/allgemeine angaben.htm"_qs); });
+
+    for (int p = 0; p < PageCount; ++p) {
+        QWidget *w = nullptr;
+        if (p == Uebersicht) {
+            w = overview;
+        } else if (p == Allgemein) {
+            w = m_general;
+        } else {
+            w = new QWidget;   // placeholder until the page's own content is installed
+        }
+        w->setObjectName(QString::fromLatin1(pageDef(p).name));
+        m_pageWidgets[p] = w;
+        m_pageInstalled[p] = (p == Uebersicht || p == Allgemein);
+        m_pages->addTab(w, pageDef(p).caption);
+        m_pages->setTabVisible(p, m_pageInstalled[p]);
+    }
+    m_activePageName = pageDef(Uebersicht).name;
+    connect(m_pages, &QTabWidget::currentChanged, this, &TForm1::pageAboutToChange);
+}
+
+void TForm1::createDialogs()
+{
+    // Every dialog is made once, hidden, and reused.
+    m_listDlg = new Traumbezdlg(&m_lists, this);
+    m_ownerDlg = new Teigentuemerdlg(m_owners, this);
+    m_placeDlg = new Tortslistdlg(m_places, this);
+    m_about = new TAboutBox(this);
+    m_about->setObjectName(u"TAboutBox"_qs);
+    connect(m_ownerDlg, &QDialog::finished, this, [this](int result) {
+        if (result == Teigentuemerdlg::Ok && m_ownerPick)
+            takeOwner();
+        m_ownerPick = false;
+    });
+    connect(m_placeDlg, &QDialog::finished, this, [this](int result) {
+        if (result == Tortslistdlg::Ok)
+            takePlace(m_placeTarget);
+        m_placeTarget = NoPlaceTarget;
+    });
+    connect(m_listDlg, &Traumbezdlg::helpRequested, this, &TForm1::showHelp);
+    connect(m_ownerDlg, &Teigentuemerdlg::helpRequested, this, &TForm1::showHelp);
+    connect(m_placeDlg, &Tortslistdlg::helpRequested, this, &TForm1::showHelp);
+}
+
+void TForm1::openTables(const QString &dataDir)
+{
+    m_tablesOpen = m_kq->open(dataDir);
+    // The catalogs are opened even when kq.db failed, so their error (if any)
+    // is shown too; the list buttons only work on an open catalog.
+    m_remarks->open(dataDir);
+    m_places->open(dataDir);
+    m_owners->open(dataDir);
+    if (m_tablesOpen)
+        m_kq->first();
+    m_bindings->refreshAll();
+    m_grid->showCurrentRow();
+    updateNavigator();
+    refreshStatus();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        firstShow();
+        // Centred on the desktop when it first appears.
+        if (QScreen *screen = this->screen()) {
+            const QRect avail = screen->availableGeometry();
+            QRect frame = frameGeometry();
+            frame.moveCenter(avail.center());
+            move(frame.topLeft().x() < avail.left() ? avail.left() : frame.topLeft().x(),
+                 frame.topLeft().y() < avail.top() ? avail.top() : frame.topLeft().y());
+        }
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TForm1::firstShow()
+{
+    m_printSettings = settings::loadPrintSettings();
+    m_roomHeight = settings::loadDefaultRoomHeight();
+    m_lists.load(TextLists::RoomNames);
+    m_lists.load(TextLists::ApplianceTypes);
+    m_fontButton->setEnabled(false);
+    setActivePage(Uebersicht);
+    m_rememberedPage = pageDef(Uebersicht).name;
+    modusWechsel();
+}
+
+// --- pages -------------------------------------------------------------------------
+
+void TForm1::installPage(Page p, QWidget *content)
+{
+    if (p == Uebersicht || p == Allgemein || !content)
+        return;
+    const bool wasCurrent = m_pages->currentIndex() == p;
+    m_switchingPages = true;
+    QWidget *old = m_pageWidgets[p];
+    content->setObjectName(QString::fromLatin1(pageDef(p).name));
+    m_pages->removeTab(p);
+    m_pages->insertTab(p, content, pageDef(p).caption);
+    old->deleteLater();
+    m_pageWidgets[p] = content;
+    m_pageInstalled[p] = true;
+    if (p == Anmerkungen)
+        m_pages->setTabVisible(p, true);
+    if (wasCurrent)
+        m_pages->setCurrentIndex(p);
+    m_switchingPages = false;
+    modusWechsel();
+}
+
+TForm1::Page TForm1::activePage() const
+{
+    return Page(m_pages->currentIndex());
+}
+
+void TForm1::setActivePage(Page p)
+{
+    m_pages->setCurrentIndex(p);
+}
+
+bool TForm1::isTabShown(Page p) const
+{
+    return m_pages->isTabVisible(p);
+}
+
+void TForm1::pageAboutToChange(int index)
+{
+    if (m_switchingPages || index < 0)
+        return;
+    // Remember the page that was active until now; a record move uses it to
+    // decide whether the user was on a mode page.
+    m_rememberedPage = m_activePageName;
+    m_activePageName = QString::fromLatin1(pageDef(index).name);
+}
+
+void TForm1::modusWechsel()
+{
+    const Record &r = m_kq->current();
+    const bool hasMode = m_kq->isOpen() && m_kq->currentRow() >= 0 && !r.isNull(u"Modus"_qs);
+    const int mode = r.integer(u"Modus"_qs);
+    const bool wasOnModePage = m_rememberedPage == QLatin1String(pageDef(Luftverbund).name)
+        || m_rememberedPage == QLatin1String(pageDef(Aufstellungsraum).name)
+        || activePage() == Luftverbund || activePage() == Aufstellungsraum;
+
+    m_switchingPages = true;
+    m_pages->setTabVisible(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
+    m_pages->setTabVisible(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
+    if (wasOnModePage && hasMode) {
+        const Page target = mode == 0 ? Luftverbund : Aufstellungsraum;
+        if (m_pages->isTabVisible(target))
+            m_pages->setCurrentIndex(target);
+    }
+    m_switchingPages = false;
+    m_activePageName = QString::fromLatin1(pageDef(activePage()).name);
+}
+
+void TForm1::uebersichtDblClick()
+{
+    if (m_kq->currentRow() < 0)
+        return;
+    const Page target = m_kq->current().integer(u"Modus"_qs) == 0 ? Luftverbund : Aufstellungsraum;
+    if (m_pages->isTabVisible(target))
+        setActivePage(target);
+}
+
+// --- records ---------------------------------------------------------------------
+
+bool TForm1::commitEdits()
+{
+    return m_bindings->commitAll();
+}
+
+void TForm1::navigate(bool (RecordStore::*move)())
+{
+    if (!m_tablesOpen || !commitEdits())
+        return;
+    (m_kq->*move)();
+}
+
+void TForm1::insertRecord()
+{
+    if (!m_tablesOpen || !commitEdits())
+        return;
+    m_kq->insert();
+}
+
+void TForm1::deleteRecord()
+{
+    if (!m_tablesOpen)
+        return;
+    m_kq->deleteCurrent();
+}
+
+void TForm1::beforeScroll()
+{
+    m_rememberedPage = QString::fromLatin1(pageDef(activePage()).name);
+}
+
+void TForm1::afterScroll()
+{
+    refreshStatus();
+    updateNavigator();
+    modusWechsel();
+}
+
+void TForm1::sortToggled(QToolButton *button, bool pressed)
+{
+    QToolButton *other = button == m_sortOwner ? m_sortSite : m_sortOwner;
+    QString order;
+    if (pressed)
+        order = button == m_sortOwner ? RecordStore::nameIndex : RecordStore::ortIndex;
+    if (m_tablesOpen && commitEdits())
+        m_kq->setOrder(order);
+    // The buttons always show the order the table really has (a refused save
+    // keeps the old one); pressing one releases the other.
+    Q_UNUSED(other);
+    syncSortButtons();
+}
+
+void TForm1::syncSortButtons()
+{
+    const QString order = m_kq->order();
+    m_sortOwner->setChecked(order == RecordStore::nameIndex);
+    m_sortSite->setChecked(order == RecordStore::ortIndex);
+}
+
+void TForm1::updateNavigator()
+{
+    m_navigator->setPosition(m_kq->currentRow(), m_kq->rowCount());
+}
+
+void TForm1::refreshStatus()
+{
+    m_status->showRecord(m_kq->current());
+}
+
+// --- catalogs and lists ----------------------------------------------------------
+
+void TForm1::showEigentuemerliste(bool pick)
+{
+    if (!m_owners->isOpen())
+        return;
+    m_ownerPick = pick;
+    m_ownerDlg->showList();
+}
+
+void TForm1::showOrtsliste(int target)
+{
+    if (!m_places->isOpen())
+        return;
+    m_placeTarget = PlaceTarget(target);
+    m_placeDlg->showList();
+}
+
+void TForm1::takeOwner()
+{
+    // Nothing to take from an empty list.
+    if (m_owners->currentRow() < 0 || !m_tablesOpen || !commitEdits())
+        return;
+    static const std::pair<const char16_t *, const char16_t *> pairs[] = {
+        {u"Anrede", u"E_anrede"}, {u"Name", u"E_Name"}, {u"Zusatz", u"E_zusatz"}, {u"Strasse", u"E_strasse"},
+        {u"Plz", u"E_plz"},       {u"Ort", u"E_ort"},   {u"Tel", u"E_tel"},       {u"Fax", u"E_fax"},
+    };
+    if (!m_kq->edit())
+        return;
+    const Record &owner = m_owners->current();
+    for (const auto &[from, to] : pairs)
+        m_kq->setFieldValue(QString::fromUtf16(to), owner.value(QString::fromUtf16(from)));
+}
+
+void TForm1::takePlace(PlaceTarget target)
+{
+    if (target == NoPlaceTarget || m_places->currentRow() < 0 || !m_tablesOpen || !commitEdits())
+        return;
+    if (!m_kq->edit())
+        return;
+    const Record &place = m_places->current();
+    const bool site = target == SitePlace;
+    m_kq->setFieldValue(site ? u"A_Plz"_qs : u"E_plz"_qs, place.value(u"Plz"_qs));
+    m_kq->setFieldValue(site ? u"A_Ort"_qs : u"E_ort"_qs, place.value(u"Ort"_qs));
+}
+
+void TForm1::editTextList(TextLists::Kind kind)
+{
+    m_listDlg->editList(kind);
+}
+
+void TForm1::showHelp(const QString &topicPath)
+{
+    if (topicPath.isEmpty())
+        showHelpContents();
+    else
+        showHelpTopic(topicPath);
+}
+
+// --- second start, closing -------------------------------------------------------
+
+void TForm1::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!confirmClose() || !shutdown()) {
+        event->ignore();
+        return;
+    }
+    m_closed = true;
+    event->accept();
+    emit shutdownFinished();
+}
+
+bool TForm1::confirmClose()
+{
+    return MessageBox::question(u"Programm wirklich schließen?"_qs, PromptButton::Ok | PromptButton::Cancel,
+                                PromptButton::Ok)
+        == PromptButton::Ok;
+}
+
+bool TForm1::shutdown()
+{
+    // Pending changes of the installation record are saved with the usual
+    // question.  "&Nein" drops them and the program ends; "Abbrechen" (or a
+    // typed number that does not convert, or a failed save) keeps the window
+    // open with the change still pending, so that nothing is lost unasked.
+    if (m_tablesOpen) {
+        if (!commitEdits())
+            return false;
+        if (!m_kq->finishEditing()) {
+            const StoreState s = m_kq->state();
+            if (s == StoreState::Edit || s == StoreState::Insert)
+                return false;
+        }
+    }
+    // The remark catalog has its own question ("&Ja" / "&Nein" only).
+    if (m_remarks->isOpen())
+        m_remarks->finishEditing();
+
+    settings::saveDefaultRoomHeight(m_roomHeight);
+    return true;
+}

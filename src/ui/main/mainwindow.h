@@ -1,0 +1,149 @@
+#pragma once
+
+#include "printsettings.h"
+#include "textlists.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class BindingSet;
+class CatalogStore;
+class GeneralPage;
+class QAction;
+class QCheckBox;
+class QTabWidget;
+class QToolButton;
+class RecordNavigator;
+class RecordStore;
+class StatusPanel;
+class StoreGrid;
+class TAboutBox;
+class Teigentuemerdlg;
+class Tortslistdlg;
+class Traumbezdlg;
+
+// The main window: the overview of all installation records, the general data
+// page, the pages of the two calculation modes, remarks and sketch, the
+// toolbar with the record navigator and the sort toggles, the status panel of
+// the current record and the menus.  It owns the four tables and every dialog,
+// each created once and shown on demand.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The pages in their tab order.
+    enum Page { Uebersicht, Allgemein, Luftverbund, Aufstellungsraum, Anmerkungen, Zeichnung, PageCount };
+
+    // Creates the window and its dialogs and opens the tables of `dataDir`.
+    explicit TForm1(const QString &dataDir = QStringLiteral("daten"), QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // False when kq.db could not be opened (the error has been shown).
+    bool tablesOpen() const { return m_tablesOpen; }
+
+    RecordStore *recordStore() const { return m_kq; }
+    CatalogStore *ownerStore() const { return m_owners; }
+    CatalogStore *placeStore() const { return m_places; }
+    CatalogStore *remarkStore() const { return m_remarks; }
+    TextLists &textLists() { return m_lists; }
+    const PrintSettings &printSettings() const { return m_printSettings; }
+    double defaultRoomHeight() const { return m_roomHeight; }
+
+    // The page widget of a tab; the later pages put their content in with installPage.
+    QWidget *page(Page p) const { return m_pageWidgets[p]; }
+    // Puts a finished page in place of its placeholder; from then on its tab
+    // is shown by the rules of that page (always, or by the record's mode).
+    void installPage(Page p, QWidget *content);
+    Page activePage() const;
+    void setActivePage(Page p);
+    bool isTabShown(Page p) const;
+    // The page that was active before the last page change or record move.
+    QString rememberedPage() const { return m_rememberedPage; }
+
+    // Shows the window in its normal state and in front (second start).
+    void bringToFront();
+
+    // Writes every typed text the record has not seen yet; false when a typed
+    // number was rejected (the message has been shown).
+    bool commitEdits();
+
+    // The commands, callable by name (menus, toolbar and tests use the same).
+    void modusWechsel();
+    void uebersichtDblClick();
+    void showOrtsliste(int target);
+    void showEigentuemerliste(bool pick);
+    void editTextList(TextLists::Kind kind);
+
+    // The help request of every "&Hilfe" button and F1 key of this window.
+    void showHelp(const QString &topicPath);
+
+signals:
+    // The shutdown sequence has run and the window is closed.
+    void shutdownFinished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    enum PlaceTarget { NoPlaceTarget, SitePlace, OwnerPlace };
+
+    void buildMenus();
+    QWidget *buildToolbar();
+    void buildPages();
+    void createDialogs();
+    void openTables(const QString &dataDir);
+    void firstShow();
+
+    void navigate(bool (RecordStore::*move)());
+    void insertRecord();
+    void deleteRecord();
+    void sortToggled(QToolButton *button, bool pressed);
+    void syncSortButtons();
+    void updateNavigator();
+    void refreshStatus();
+    void beforeScroll();
+    void afterScroll();
+    void pageAboutToChange(int index);
+
+    bool confirmClose();
+    bool shutdown();
+
+    void takeOwner();
+    void takePlace(PlaceTarget target);
+
+    RecordStore *m_kq = nullptr;
+    CatalogStore *m_owners = nullptr;
+    CatalogStore *m_places = nullptr;
+    CatalogStore *m_remarks = nullptr;
+    TextLists m_lists;
+    PrintSettings m_printSettings;
+    double m_roomHeight = 2.7;
+    bool m_tablesOpen = false;
+    bool m_firstShowDone = false;
+    bool m_closed = false;
+
+    QTabWidget *m_pages = nullptr;
+    QWidget *m_pageWidgets[PageCount] = {};
+    bool m_pageInstalled[PageCount] = {};
+    QString m_rememberedPage;
+    QString m_activePageName;
+    bool m_switchingPages = false;
+
+    StoreGrid *m_grid = nullptr;
+    GeneralPage *m_general = nullptr;
+    StatusPanel *m_status = nullptr;
+    BindingSet *m_bindings = nullptr;
+    RecordNavigator *m_navigator = nullptr;
+    QToolButton *m_sortOwner = nullptr;
+    QToolButton *m_sortSite = nullptr;
+    QToolButton *m_fontButton = nullptr;
+    QToolButton *m_previewButton = nullptr;
+    QCheckBox *m_confirm = nullptr;
+
+    Teigentuemerdlg *m_ownerDlg = nullptr;
+    Tortslistdlg *m_placeDlg = nullptr;
+    Traumbezdlg *m_listDlg = nullptr;
+    TAboutBox *m_about = nullptr;
+    bool m_ownerPick = false;
+    PlaceTarget m_placeTarget = NoPlaceTarget;
+};

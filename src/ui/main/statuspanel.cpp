@@ -1,0 +1,69 @@
+#include "statuspanel.h"
+
+#include "record.h"
+
+#include <QGridLayout>
+#include <QLabel>
+
+StatusPanel::StatusPanel(QWidget *parent)
+    : QFrame(parent)
+{
+    setObjectName(u"statuspanel"_qs);
+    setFixedHeight(50);
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
+    setPalette(pal);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(8, 2, 8, 2);
+    grid->setVerticalSpacing(0);
+    grid->setHorizontalSpacing(16);
+
+    auto boldLabel = [this](const QString &text) {
+        auto *l = new QLabel(text, this);
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        return l;
+    };
+    // Heading in the first column, then two columns of two lines each.
+    grid->addWidget(boldLabel(u"Aufstellort"_qs), 0, 0);
+    grid->addWidget(boldLabel(u"Eigentümer"_qs), 0, 3);
+    const char *siteNames[4] = {"status_a_name", "status_a_gebteil", "status_a_strasse", "status_a_ort"};
+    const char *ownerNames[4] = {"status_e_name", "status_e_zusatz", "status_e_strasse", "status_e_ort"};
+    for (int i = 0; i < 4; ++i) {
+        m_site[i] = new QLabel(this);
+        m_site[i]->setObjectName(QString::fromLatin1(siteNames[i]));
+        m_owner[i] = new QLabel(this);
+        m_owner[i]->setObjectName(QString::fromLatin1(ownerNames[i]));
+        m_site[i]->setMinimumWidth(200);
+        m_owner[i]->setMinimumWidth(200);
+    }
+    grid->addWidget(m_site[0], 0, 1);
+    grid->addWidget(m_site[1], 1, 1);
+    grid->addWidget(m_site[2], 0, 2);
+    grid->addWidget(m_site[3], 1, 2);
+    grid->addWidget(m_owner[0], 0, 4);
+    grid->addWidget(m_owner[1], 1, 4);
+    grid->addWidget(m_owner[2], 0, 5);
+    grid->addWidget(m_owner[3], 1, 5);
+    grid->setColumnStretch(6, 1);
+}
+
+void StatusPanel::showRecord(const Record &r)
+{
+    auto join = [](const QString &plz, const QString &ort) {
+        return plz.isEmpty() ? ort : plz + u' ' + ort;
+    };
+    m_site[0]->setText(r.text(u"A_Name"_qs));
+    m_site[1]->setText(r.text(u"A_gebteil"_qs));
+    m_site[2]->setText(r.text(u"A_strasse"_qs));
+    m_site[3]->setText(join(r.text(u"A_Plz"_qs), r.text(u"A_Ort"_qs)));
+    m_owner[0]->setText(r.text(u"E_Name"_qs));
+    m_owner[1]->setText(r.text(u"E_zusatz"_qs));
+    m_owner[2]->setText(r.text(u"E_strasse"_qs));
+    m_owner[3]->setText(join(r.text(u"E_plz"_qs), r.text(u"E_ort"_qs)));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+class QApplication;
+class SingleInstance;
+class TForm1;
+
+namespace startup {
+
+// German numbers everywhere and German captions in Qt's own dialogs and
+// context menus (qtbase_de from the Qt translations).  True when the
+// translations were found.
+bool useGerman(QApplication &app);
+
+// A second start of the program asks the running copy to show its main
+// window: restored when it was minimised, and in front.
+void raiseOnSecondStart(SingleInstance &guard, TForm1 &window);
+
+} // namespace startup

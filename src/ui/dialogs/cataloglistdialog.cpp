@@ -93,7 +93,6 @@ void CatalogListDialog::showList()
         m_grid->showCurrentRow();
     // Centred on the screen.
     if (QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
-        adjustSize();
         QRect r = frameGeometry();
         r.moveCenter(screen->availableGeometry().center());
         move(r.topLeft());

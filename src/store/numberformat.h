@@ -9,7 +9,9 @@ namespace numfmt {
 
 const QLocale &german();
 
-// Fixed-point text with the given number of decimals ("0.0" -> 1, "0.00" -> 2).
+// Fixed-point text with the given number of decimals ("0.0" -> 1, "0.00" -> 2),
+// rounded as on paper: the value is taken at fifteen significant digits and a
+// five rounds away from zero (0,15 -> "0,2", 168,75 -> "168,8").
 QString fixed(double value, int decimals);
 
 // General format: the shortest text that reads back as the same value, up to 15
@@ -21,7 +23,7 @@ QString general(double value);
 bool parse(const QString &text, double *value);
 
 // Round to one decimal, an exact half going to the even neighbour
-// (0.25 -> 0.2, 0.75 -> 0.8).
+// (0.25 -> 0.2, 0.75 -> 0.8, 0.35 -> 0.4).
 double roundOneDecimalEven(double value);
 
 } // namespace numfmt

@@ -17,6 +17,8 @@ private slots:
     void valuesOfTheWrongTypeAreRefused();
     void roundingToEvenAtHalves_data();
     void roundingToEvenAtHalves();
+    void fixedTexts_data();
+    void fixedTexts();
 };
 
 void TestRecord::schemaOrderAndTypes()
@@ -147,6 +149,8 @@ void TestRecord::roundingToEvenAtHalves_data()
     QTest::newRow("-0.25") << -0.25 << -0.2;
     QTest::newRow("8.65") << 8.65 << 8.6;  // ten times it is exactly 86.5 in doubles
     QTest::newRow("5.6") << 5.6 << 5.6;
+    QTest::newRow("1.4 / 4 is a half on paper") << 1.4 / 4.0 << 0.4;
+    QTest::newRow("0.45 goes down to even") << 0.45 << 0.4;
 }
 
 void TestRecord::roundingToEvenAtHalves()
@@ -154,6 +158,31 @@ void TestRecord::roundingToEvenAtHalves()
     QFETCH(double, value);
     QFETCH(double, rounded);
     QCOMPARE(numfmt::roundOneDecimalEven(value), rounded);
+}
+
+void TestRecord::fixedTexts_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("binary noise below a half") << 0.03 * 360.0 / 1.6 << 1 << u"6,8"_qs;
+    QTest::newRow("0.15") << 0.15 << 1 << u"0,2"_qs;
+    QTest::newRow("exact half") << 168.75 << 1 << u"168,8"_qs;
+    QTest::newRow("negative half") << -0.25 << 1 << u"-0,3"_qs;
+    QTest::newRow("carry into the integer") << 9.96 << 1 << u"10,0"_qs;
+    QTest::newRow("tiny negative") << -0.04 << 1 << u"0,0"_qs;
+    QTest::newRow("two decimals") << 0.5 << 2 << u"0,50"_qs;
+    QTest::newRow("no decimals") << 2.5 << 0 << u"3"_qs;
+    QTest::newRow("large") << 123456789.25 << 1 << u"123456789,3"_qs;
+    QTest::newRow("small") << 0.00004 << 2 << u"0,00"_qs;
+}
+
+void TestRecord::fixedTexts()
+{
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, text);
+    QCOMPARE(numfmt::fixed(value, decimals), text);
 }
 
 QTEST_GUILESS_MAIN(TestRecord)

@@ -494,8 +494,13 @@ bool TableStore::goToKey(int key)
 {
     if (!isOpen())
         return false;
+    if (key == currentKey() && m_pos >= 0)
+        return true;  // already there: nothing to finish
+    if (rowOfKey(key) < 0)
+        return false;
     if (!finishEditing())
         return false;
+    // Saving a new row can change the positions of the others; the key stays.
     const int row = rowOfKey(key);
     if (row < 0)
         return false;
@@ -505,16 +510,12 @@ bool TableStore::goToKey(int key)
 
 bool TableStore::goToRow(int row)
 {
-    if (!isOpen())
+    if (!isOpen() || isEmpty())
         return false;
-    if (isEmpty())
-        return finishEditing();
-    const int target = m_keys[qBound(0, row, rowCount() - 1)];
-    // The row's key is taken before the current row is finished, since saving
-    // a new row can change the positions of the others.
-    if (target == 0 || target == currentKey())
-        return finishEditing();
-    return goToKey(target);
+    row = qBound(0, row, rowCount() - 1);
+    if (row == m_pos)
+        return true;
+    return goToKey(m_keys[row]);
 }
 
 bool TableStore::first()

@@ -99,8 +99,9 @@ public:
     int rowOfKey(int key) const { return int(m_keys.indexOf(key)); }
 
     // Moves.  Leaving a changed row first saves it (finishEditing); a refusal
-    // keeps the current row and returns false.  At either end the move is a
-    // no-op that returns true.
+    // keeps the current row and returns false.  first/prior/next/last finish
+    // the current row even at either end (where they do not move); goToRow and
+    // goToKey on the current row do nothing.
     bool first();
     bool prior();
     bool next();

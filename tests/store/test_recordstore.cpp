@@ -58,6 +58,7 @@ private slots:
     void unchangedRecordNeedsNoQuestion();
     void newRecordCountsAsChanged();
     void insertAnsweredNeinRemovesIt();
+    void rowPickedWhileInsertingIsTheOneReached();
     void editOnEmptyTableInserts();
     void deleteAsksFirst();
     void orderSwitchKeepsCurrentRecord();
@@ -262,6 +263,29 @@ void TestRecordStore::insertAnsweredNeinRemovesIt()
     QVERIFY(!s->post());
     QCOMPARE(s->state(), StoreState::Insert);
     QCOMPARE(s->rowCount(), 3);
+}
+
+// The new row stands at the position it was inserted at; once saved it moves
+// to its place in the order, and the row picked in the overview is still the
+// one reached.
+void TestRecordStore::rowPickedWhileInsertingIsTheOneReached()
+{
+    auto s = openStore();
+    addRecords(*s, {u"A"_qs, u"B"_qs, u"C"_qs});
+    QVERIFY(s->goToRow(1));
+    QVERIFY(s->insert());
+    QCOMPARE(s->keys(), (QVector<int>{1, 0, 2, 3}));
+    m_prompter.clearAsked();
+    QVERIFY(s->goToRow(1));  // the new row itself: nothing happens
+    QVERIFY(m_prompter.asked().isEmpty());
+    QCOMPARE(s->state(), StoreState::Insert);
+
+    m_prompter.pushAnswer(PromptButton::Yes);
+    QVERIFY(s->goToRow(3));  // "C"
+    QCOMPARE(m_prompter.asked(), QStringList{kSave});
+    QCOMPARE(s->keys(), (QVector<int>{1, 2, 3, 4}));
+    QCOMPARE(s->current().text(u"E_Name"_qs), u"C"_qs);
+    QCOMPARE(s->currentRow(), 2);
 }
 
 void TestRecordStore::editOnEmptyTableInserts()

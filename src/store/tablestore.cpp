@@ -226,7 +226,10 @@ bool TableStore::checkFile(const QString &path)
     if (pageSize == 1)
         pageSize = 65536;
     const quint32 pageCount = be32(28);
-    const bool countValid = be32(92) == be32(24) && pageCount > 0;
+    // With a journal beside the file a write was interrupted; SQLite rolls it
+    // back on open, so the length may not match the header until then.
+    const bool interrupted = QFile::exists(path + u"-journal"_qs) || QFile::exists(path + u"-wal"_qs);
+    const bool countValid = be32(92) == be32(24) && pageCount > 0 && !interrupted;
     if (pageSize < 512 || size % pageSize != 0 || (countValid && quint64(size) < quint64(pageSize) * pageCount)) {
         reportError(damaged);
         return false;

@@ -57,6 +57,7 @@ GeneralPage::GeneralPage(QWidget *parent)
 
     // Installation site: label | field (| second field) | button
     auto *site = new QGridLayout;
+    site->setColumnMinimumWidth(0, 80);
     site->setColumnMinimumWidth(1, 110);
     site->addWidget(heading(u"Aufstellort"_qs, this), 0, 0, 1, 3);
     auto row = [](QGridLayout *grid, int r, const QString &label, QWidget *parent) {
@@ -79,6 +80,7 @@ GeneralPage::GeneralPage(QWidget *parent)
     site->setColumnStretch(2, 1);
 
     auto *owner = new QGridLayout;
+    owner->setColumnMinimumWidth(0, 80);
     owner->setColumnMinimumWidth(1, 110);
     owner->addWidget(heading(u"Eigentümer"_qs, this), 0, 0, 1, 3);
     owner->addWidget(m_eigentliste, 0, 3);

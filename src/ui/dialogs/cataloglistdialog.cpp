@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -55,6 +56,9 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     connect(m_ok, &QPushButton::clicked, this, [this] { done(Ok); });
     connect(m_abort, &QPushButton::clicked, this, [this] { done(Abort); });
     connect(m_help, &QPushButton::clicked, this, [this] { emit helpRequested(m_helpTopic); });
+    // F1 in the window asks for the same topic as its "&Hilfe" button.
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(m_helpTopic); });
 }
 
 void CatalogListDialog::setGrid(StoreGrid *grid)

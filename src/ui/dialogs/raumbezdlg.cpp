@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
@@ -32,6 +33,9 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     connect(ok, &QPushButton::clicked, this, &Traumbezdlg::accept);
     connect(cancel, &QPushButton::clicked, this, &Traumbezdlg::reject);
     connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(helpTopic()); });
+    // F1 in the window asks for the same topic as its "&Hilfe" button.
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(helpTopic()); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -129,11 +129,7 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     bindHelpKey(this, QString());
 }
 
-TForm1::~TForm1()
-{
-    if (MessageBox::isScripted() == false)
-        MessageBox::setParentWidget(nullptr);
-}
+TForm1::~TForm1() = default;
 
 // --- construction ----------------------------------------------------------------
 

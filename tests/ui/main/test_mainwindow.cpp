@@ -469,6 +469,14 @@ void TestMainWindow::helpKeyAndButtonsOpenTheirTopics()
     QTest::mouseClick(find<QPushButton>(dlg, "hilfebtn"), Qt::LeftButton);
     QCOMPARE(helpWindow()->currentTopic(), u"raumbezeichnungen.htm"_qs);
     dlg->reject();
+    // F1 in the list dialog opens the topic of the list being edited.
+    helpWindow()->close();
+    find<QAction>(&w, "feuerstaettenliste")->trigger();
+    QApplication::setActiveWindow(dlg);
+    QCOMPARE(QApplication::activeWindow(), dlg);
+    QTest::keyClick(dlg->editor(), Qt::Key_F1);
+    QCOMPARE(helpWindow()->currentTopic(), u"feuerstaettenliste.htm"_qs);
+    dlg->reject();
 
     w.showEigentuemerliste(false);
     auto *owners = find<Teigentuemerdlg>(&w, "Teigentuemerdlg");

@@ -119,7 +119,10 @@ PromptButton MessageBox::ask(PromptKind kind, const QString &text, PromptButtons
             s.answers.pop_front();
             return b;
         }
-        s.unexpected << text;
+        // A message with "OK" alone offers no choice; only an unanswered
+        // question is noted.
+        if (buttons != PromptButtons(PromptButton::Ok))
+            s.unexpected << text;
         return scriptedDefault(buttons, defaultButton);
     }
 

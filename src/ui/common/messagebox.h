@@ -16,7 +16,8 @@ class QWidget;
 // give (pushNextAnswer) and read back what was asked (shownTexts).  While a
 // scripted run is on, a question without a queued answer takes its default
 // button and is noted in unexpectedTexts(), so a forgotten answer shows up in
-// the test instead of a modal box that waits forever.
+// the test instead of a modal box that waits forever.  A message with "OK"
+// alone needs no queued answer.
 class MessageBox : public Prompter {
 public:
     // The shared prompter of the desktop program.

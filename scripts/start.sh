@@ -3,8 +3,11 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ofenring_install_packages
 ofenring_build
-if [ -x "$OFENRING_BUILD/src/app/ofenring" ]; then
-  exec "$OFENRING_BUILD/src/app/ofenring" "$@"
+program="$OFENRING_BUILD/src/app/ofenring"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  # No desktop session (e.g. a bare server console): run on a virtual screen so
+  # that the program still starts, and say so.
+  echo "Keine grafische Sitzung gefunden (DISPLAY ist leer): Ofenring läuft auf einem virtuellen Bildschirm (Xvfb)."
+  exec xvfb-run -a -s "-screen 0 1600x1000x24" "$program" "$@"
 fi
-# Until the desktop program is built, show what the command-line companion offers.
-exec "$OFENRING_BUILD/tools/ofenring-cli" --help
+exec "$program" "$@"

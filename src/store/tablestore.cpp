@@ -740,15 +740,26 @@ bool TableStore::writeCurrent()
     m_loaded = m_buffer;
     m_cache.remove(key);
     setState(StoreState::Browse);
+    bool leftView = false;
     if (orderTouched || m_restrictKey != 0) {
         if (m_pos >= 0 && m_keys[m_pos] == 0)
             m_keys[m_pos] = key;
         reloadKeys(key);
+        // A new row saved while the view is restricted to another record is
+        // not part of the view: the view's own record becomes current again,
+        // with its own values, so that later edits cannot land on it.
+        leftView = currentKey() != key;
+        if (leftView) {
+            emit beforeScroll();
+            loadCurrent();
+        }
         emit rowsReset();
     } else {
         emit rowChanged(m_pos);
     }
     emit afterPost();
+    if (leftView)
+        emit afterScroll();
     emit currentReloaded();
     return true;
 }

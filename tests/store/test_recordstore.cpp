@@ -396,6 +396,23 @@ void TestRecordStore::restrictToOneRecord()
     QVERIFY(s->isEmpty());
     QVERIFY(s->liftRestriction());
     QCOMPARE(s->rowCount(), 3);
+
+    // A record inserted while the view shows one record is saved as a record
+    // of its own; the restricted record it leaves the view to is shown with
+    // its own values, and a later edit goes to that record only.
+    QVERIFY(s->restrictToKey(2));
+    s->setConfirmChanges(false);
+    QVERIFY(s->insert());
+    QVERIFY(s->setFieldValue(u"E_Name"_qs, u"D"_qs));
+    QVERIFY(s->post());
+    QCOMPARE(s->rowCount(), 1);
+    QCOMPARE(s->currentKey(), 2);
+    QCOMPARE(s->current().text(u"E_Name"_qs), u"B"_qs);
+    QCOMPARE(s->current().integer(u"Lfd"_qs), 2);
+    QVERIFY(s->setFieldValue(u"A_Ort"_qs, u"Ulm"_qs));
+    QVERIFY(s->post());
+    QCOMPARE(sqlColumn(u"daten/kq.db"_qs, u"SELECT E_Name || '|' || ifnull(A_Ort, '') FROM kq ORDER BY Lfd"_qs),
+             (QVariantList{u"A|"_qs, u"B|Ulm"_qs, u"C|"_qs, u"D|"_qs}));
 }
 
 void TestRecordStore::conversionMessages_data()

@@ -2,6 +2,8 @@
 
 #include "numberformat.h"
 
+#include <cmath>
+
 namespace fireplace {
 
 namespace {
@@ -35,7 +37,8 @@ FictitiousOutput fictitiousOutputFromArea(int kind, double area)
 FictitiousOutput fictitiousOutputFromText(int kind, const QString &areaText)
 {
     double area = 0.0;
-    if (numfmt::parse(areaText, &area))
+    // An area so large that the output overflows is no usable number either.
+    if (numfmt::parse(areaText, &area) && std::isfinite(fictitiousOutput(kind, area)))
         return fictitiousOutputFromArea(kind, area);
     FictitiousOutput r;
     r.beep = true;

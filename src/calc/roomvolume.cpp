@@ -2,6 +2,8 @@
 
 #include "numberformat.h"
 
+#include <cmath>
+
 namespace roomvolume {
 
 QString volumeText(const QString &length, const QString &width, const QString &height)
@@ -9,7 +11,10 @@ QString volumeText(const QString &length, const QString &width, const QString &h
     double l = 0.0, b = 0.0, h = 0.0;
     if (!numfmt::parse(length, &l) || !numfmt::parse(width, &b) || !numfmt::parse(height, &h))
         return {};
-    return numfmt::fixed(l * b * h, 1);
+    const double volume = l * b * h;
+    if (!std::isfinite(volume))
+        return {};  // overflowing dimensions give no volume, as a non-number does
+    return numfmt::fixed(volume, 1);
 }
 
 QString dimensionFieldName(QChar roomKey, QChar dimension)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace supplyairduct {
 
@@ -109,6 +110,14 @@ SupplyAirDuctResult sizeSupplyAirDuct(const SupplyAirDuctInput &input)
         r.message = kLengthExceededMessage;
     r.baseArea = base.area;
     r.actualArea = base.area * sideRatioFactor(input.sideRatio);
+    // An output or length beyond any real duct overflows the line arithmetic;
+    // it is treated like a text that is not a number rather than stored as 0.
+    if (!std::isfinite(r.baseArea) || !std::isfinite(r.actualArea)) {
+        SupplyAirDuctResult invalid;
+        invalid.output = r.output;
+        invalid.length = r.length;
+        return invalid;
+    }
     r.baseText = numfmt::fixed(r.baseArea, 1);
     r.actualText = numfmt::fixed(r.actualArea, 1);
     return r;

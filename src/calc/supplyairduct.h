@@ -62,8 +62,9 @@ struct SupplyAirDuctInput {
 };
 
 struct SupplyAirDuctResult {
-    // False when the output or the length is not a number: both cross-section
-    // texts are empty and the dialog must not be confirmed.
+    // False when the output or the length is not a number (or so large that
+    // the cross-section overflows): both cross-section texts are empty and the
+    // dialog must not be confirmed.
     bool inputValid = false;
     bool okAllowed = false;
     // kLengthExceededMessage (an error with button OK) when the length is over

@@ -38,6 +38,7 @@ void TestFireplace::output_data()
     QTest::newRow("empty area beeps") << 1 << QString() << u"0,0"_qs << 0.0 << true;
     QTest::newRow("full stop is no decimal mark") << 2 << u"0.5"_qs << u"0,0"_qs << 0.0 << true;
     QTest::newRow("letters") << 3 << u"abc"_qs << u"0,0"_qs << 0.0 << true;
+    QTest::newRow("area so large the output overflows") << 2 << u"1e308"_qs << u"0,0"_qs << 0.0 << true;
 }
 
 void TestFireplace::output()

@@ -39,6 +39,7 @@ void TestRoomVolume::volume_data()
     QTest::newRow("empty width") << u"4"_qs << QString() << u"2,5"_qs << QString();
     QTest::newRow("full stop") << u"4.5"_qs << u"3"_qs << u"2,5"_qs << QString();
     QTest::newRow("letters in the height") << u"4"_qs << u"3"_qs << u"hoch"_qs << QString();
+    QTest::newRow("product overflows") << u"1e200"_qs << u"1e200"_qs << u"2,5"_qs << QString();
 }
 
 void TestRoomVolume::volume()

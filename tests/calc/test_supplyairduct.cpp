@@ -55,6 +55,8 @@ void TestSupplyAirDuct::sizing_data()
     QTest::newRow("empty length") << u"10"_qs << QString() << 0 << 0 << 0 << none << none << false << none;
     QTest::newRow("full stop in the length") << u"10"_qs << u"5.5"_qs << 0 << 0 << 0 << none << none << false << none;
     QTest::newRow("letters in the output") << u"zehn"_qs << u"5"_qs << 0 << 0 << 0 << none << none << false << none;
+    QTest::newRow("output so large the lines overflow")
+        << u"1e308"_qs << u"5"_qs << 0 << 0 << 0 << none << none << false << none;
 }
 
 void TestSupplyAirDuct::sizing()

@@ -56,12 +56,20 @@ bool SettingsFile::load()
 {
     m_lines.clear();
     m_error.clear();
+    m_unread = false;
     QFile f(m_path);
     if (!f.open(QIODevice::ReadOnly)) {
         m_error = f.errorString();
+        m_unread = QFileInfo::exists(m_path);
         return false;
     }
-    QString text = decode(f.readAll());
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        m_error = f.errorString();
+        m_unread = true;
+        return false;
+    }
+    QString text = decode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     text.replace(u"\r\n"_qs, u"\n"_qs);
@@ -75,6 +83,10 @@ bool SettingsFile::load()
 bool SettingsFile::save()
 {
     m_error.clear();
+    if (m_unread) {
+        m_error = u"Die vorhandene Datei kann nicht gelesen werden und wird nicht überschrieben"_qs;
+        return false;
+    }
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {
         m_error = u"Verzeichnis kann nicht angelegt werden"_qs;

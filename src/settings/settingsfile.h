@@ -20,7 +20,9 @@ public:
 
     // Reads the file; false when it is missing or unreadable (then empty).
     bool load();
-    // Writes the file atomically; false (with errorString) when it cannot be written.
+    // Writes the file atomically; false (with errorString) when it cannot be
+    // written.  A file that exists but could not be read by the last load() is
+    // not replaced: its lines are unknown and would be lost.
     bool save();
     QString errorString() const { return m_error; }
 
@@ -41,4 +43,5 @@ private:
     QString m_path;
     QString m_error;
     QStringList m_lines;
+    bool m_unread = false;   // the file exists, but load() could not read it
 };

@@ -40,6 +40,7 @@ private slots:
     void headerLinesAreWrittenKeepingOtherLines();
     void roomHeightIsWrittenBack();
     void writeFailures();
+    void unreadableFileIsNotReplaced();
     void headerLine1IsTheAccountName();
 
 private:
@@ -162,6 +163,21 @@ void TestSettings::writeFailures()
     // At the end of the program the failure goes unnoticed.
     settings::saveDefaultRoomHeight(2.7);
     QVERIFY(QFileInfo(m_ini).isDir());
+}
+
+void TestSettings::unreadableFileIsNotReplaced()
+{
+    const QByteArray content("[Fenster]\nbreite=800\n[BKM]\nkz2=, Meisterbetrieb\n");
+    writeText(m_ini, content);
+    QVERIFY(QFile::setPermissions(m_ini, QFileDevice::WriteOwner));
+    if (QFile(m_ini).open(QIODevice::ReadOnly))
+        QSKIP("this account reads files without read permission");
+    ScriptedPrompter prompter;
+    QVERIFY(!settings::savePrintSettings(PrintSettings(), &prompter));
+    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden"_qs.arg(m_ini)});
+    settings::saveDefaultRoomHeight(2.7);
+    QVERIFY(QFile::setPermissions(m_ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(readText(m_ini), content);
 }
 
 void TestSettings::headerLine1IsTheAccountName()

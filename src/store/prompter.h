@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -40,12 +41,19 @@ class ScriptedPrompter : public Prompter {
 public:
     void pushAnswer(PromptButton b) { m_answers.push_back(b); }
     const QStringList &asked() const { return m_asked; }
-    void clearAsked() { m_asked.clear(); }
+    // The buttons offered with each text, in the same order as asked().
+    const QList<PromptButtons> &offered() const { return m_offered; }
+    void clearAsked()
+    {
+        m_asked.clear();
+        m_offered.clear();
+    }
     int pendingAnswers() const { return int(m_answers.size()); }
 
     PromptButton ask(PromptKind, const QString &text, PromptButtons buttons, PromptButton defaultButton) override
     {
         m_asked << text;
+        m_offered << buttons;
         if (!m_answers.empty()) {
             const PromptButton b = m_answers.front();
             m_answers.pop_front();
@@ -62,4 +70,5 @@ public:
 private:
     std::deque<PromptButton> m_answers;
     QStringList m_asked;
+    QList<PromptButtons> m_offered;
 };

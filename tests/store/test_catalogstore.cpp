@@ -129,6 +129,10 @@ void TestCatalogStore::saveQuestions()
     prompter.pushAnswer(PromptButton(answer));
     QCOMPARE(s.first(), saved);
     QCOMPARE(prompter.asked(), QStringList{question});
+    // The remark catalog offers no "Abbrechen"; the owner and place tables do.
+    const PromptButtons yesNo = PromptButton::Yes | PromptButton::No;
+    QCOMPARE(prompter.offered().value(0),
+             kind == int(CatalogStore::Remarks) ? yesNo : yesNo | PromptButton::Cancel);
     QCOMPARE(s.rowCount(), rowsAfter);
     QCOMPARE(s.state() == StoreState::Insert, stillInserting);
 }

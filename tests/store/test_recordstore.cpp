@@ -200,6 +200,8 @@ void TestRecordStore::leavingAChangedRecord()
 
     QCOMPARE(s->next(), moved);
     QCOMPARE(m_prompter.asked(), asked ? QStringList{kSave} : QStringList{});
+    if (asked)
+        QCOMPARE(m_prompter.offered().value(0), PromptButton::Yes | PromptButton::No | PromptButton::Cancel);
     QCOMPARE(s->currentRow(), moved ? 1 : 0);
     QCOMPARE(s->current().text(u"E_Name"_qs), shownName);
     QCOMPARE(s->state() == StoreState::Edit, stillEditing);
@@ -311,6 +313,7 @@ void TestRecordStore::deleteAsksFirst()
     m_prompter.pushAnswer(PromptButton::Ok);
     QVERIFY(s->deleteCurrent());
     QCOMPARE(m_prompter.asked(), (QStringList{kDelete, kDelete}));
+    QCOMPARE(m_prompter.offered().value(0), PromptButton::Ok | PromptButton::Cancel);
     QCOMPARE(s->rowCount(), 2);
     QCOMPARE(s->current().text(u"E_Name"_qs), u"C"_qs);
     QCOMPARE(sqlColumn(u"daten/kq.db"_qs, u"SELECT E_Name FROM kq ORDER BY Lfd"_qs), (QVariantList{u"A"_qs, u"C"_qs}));

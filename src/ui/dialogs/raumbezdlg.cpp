@@ -75,8 +75,10 @@ QStringList Traumbezdlg::lines() const
 
 void Traumbezdlg::accept()
 {
-    // A file that cannot be written is reported by the list; the choices stay
-    // as they were and the dialog closes as the user asked.
-    m_lists->save(m_kind, lines(), &MessageBox::instance());
+    // A file that cannot be written is reported by the list and the choices
+    // stay as they were.  The dialog stays open with the typed list, so the
+    // user can try again or leave with "Abbrechen" instead of losing the text.
+    if (!m_lists->save(m_kind, lines(), &MessageBox::instance()))
+        return;
     QDialog::accept();
 }

@@ -48,6 +48,7 @@ private slots:
     void placeListFillsSiteOrOwner_data();
     void placeListFillsSiteOrOwner();
     void roomNameDialogCreatesFile();
+    void roomNameDialogStaysOpenWhenFileCannotBeWritten();
     void helpKeyAndButtonsOpenTheirTopics();
 
 private:
@@ -444,6 +445,31 @@ void TestMainWindow::roomNameDialogCreatesFile()
     QCOMPARE(dlg->editor()->toPlainText(), QString());
     dlg->reject();
     QVERIFY(!QFile::exists(u"daten/feuerst.txt"_qs));
+}
+
+void TestMainWindow::roomNameDialogStaysOpenWhenFileCannotBeWritten()
+{
+    TForm1 w;
+    w.show();
+    // A directory where the list file belongs: the file cannot be created.
+    QVERIFY(QDir().mkpath(u"daten/raeume.txt"_qs));
+    find<QAction>(&w, "raumbezeichnungen")->trigger();
+    auto *dlg = find<Traumbezdlg>(&w, "Traumbezdlg");
+    dlg->editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(dlg->editor(), Qt::Key_Return);
+    QTest::keyClicks(dlg->editor(), u"Wintergarten"_qs);
+
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Datei daten/raeume.txt kann nicht erstellt werden"_qs});
+    // The typed list is still there to try again; the choices are unchanged.
+    QVERIFY(dlg->isVisible());
+    QCOMPARE(dlg->lines().last(), u"Wintergarten"_qs);
+    QCOMPARE(w.textLists().choices(TextLists::RoomNames), TextLists::builtinRoomNames());
+
+    QVERIFY(QDir().rmdir(u"daten/raeume.txt"_qs));
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(w.textLists().choices(TextLists::RoomNames).last(), u"Wintergarten"_qs);
 }
 
 void TestMainWindow::helpKeyAndButtonsOpenTheirTopics()

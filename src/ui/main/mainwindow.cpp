@@ -610,6 +610,15 @@ bool TForm1::shutdown()
                 return false;
         }
     }
+    // An owner or place whose save was put off with "Abbrechen" in its list
+    // window is still pending: it gets its question now, under the same rule.
+    for (CatalogStore *catalog : {m_owners, m_places}) {
+        if (!catalog->isOpen() || catalog->finishEditing())
+            continue;
+        const StoreState s = catalog->state();
+        if (s == StoreState::Edit || s == StoreState::Insert)
+            return false;
+    }
     // The remark catalog has its own question ("&Ja" / "&Nein" only).
     if (m_remarks->isOpen())
         m_remarks->finishEditing();

@@ -38,6 +38,8 @@ private slots:
     void moveWithChangedRecord();
     void closeAndShutdown_data();
     void closeAndShutdown();
+    void closeAsksForAnOwnerPutOff_data();
+    void closeAsksForAnOwnerPutOff();
     void sortTogglesFormOneGroup();
     void overviewDoubleClickOpensModePage_data();
     void overviewDoubleClickOpensModePage();
@@ -195,6 +197,48 @@ void TestMainWindow::closeAndShutdown()
     if (closed)
         QCOMPARE(ini.value(u"vkq"_qs, u"hoehe"_qs), u"2,7"_qs);
     QFile::remove(settings::settingsFilePath());
+}
+
+void TestMainWindow::closeAsksForAnOwnerPutOff_data()
+{
+    QTest::addColumn<PromptButton>("saveAnswer");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QString>("storedStreet");
+    QTest::newRow("Ja saves and closes") << PromptButton::Yes << true << u"Neue Str. 2"_qs;
+    QTest::newRow("Nein drops and closes") << PromptButton::No << true << u"Alte Str. 1"_qs;
+    QTest::newRow("Abbrechen stays open") << PromptButton::Cancel << false << u"Alte Str. 1"_qs;
+}
+
+void TestMainWindow::closeAsksForAnOwnerPutOff()
+{
+    QFETCH(PromptButton, saveAnswer);
+    QFETCH(bool, closed);
+    QFETCH(QString, storedStreet);
+    const QString question = u"Daten in der Eigentümertabelle wurden geändert. Jetzt speichern?"_qs;
+
+    seedCatalog(CatalogStore::Owners, {{{u"Name"_qs, u"Müller"_qs}, {u"Strasse"_qs, u"Alte Str. 1"_qs}}});
+    TForm1 w;
+    w.show();
+    // The owner's new street is put off with "Abbrechen" when the list closes.
+    find<QAction>(&w, "eigentuemerliste")->trigger();
+    auto *dlg = find<Teigentuemerdlg>(&w, "Teigentuemerdlg");
+    auto *street = find<QLineEdit>(dlg, "strasseedit");
+    street->selectAll();
+    QTest::keyClicks(street, u"Neue Str. 2"_qs);
+    MessageBox::pushNextAnswer(PromptButton::Cancel);
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(w.ownerStore()->state(), StoreState::Edit);
+
+    MessageBox::pushNextAnswer(PromptButton::Ok);
+    MessageBox::pushNextAnswer(saveAnswer);
+    w.close();
+    QCOMPARE(MessageBox::shownTexts(), (QStringList{question, u"Programm wirklich schließen?"_qs, question}));
+    QCOMPARE(w.isVisible(), !closed);
+    QCOMPARE(w.ownerStore()->isModified(), !closed);
+    CatalogStore stored(CatalogStore::Owners);
+    QVERIFY(stored.open());
+    QCOMPARE(stored.current().text(u"Strasse"_qs), storedStreet);
 }
 
 void TestMainWindow::sortTogglesFormOneGroup()

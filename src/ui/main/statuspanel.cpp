@@ -39,8 +39,11 @@ StatusPanel::StatusPanel(QWidget *parent)
         m_site[i]->setObjectName(QString::fromLatin1(siteNames[i]));
         m_owner[i] = new QLabel(this);
         m_owner[i]->setObjectName(QString::fromLatin1(ownerNames[i]));
-        m_site[i]->setMinimumWidth(200);
-        m_owner[i]->setMinimumWidth(200);
+        // Record texts are shown as typed, never read as markup.
+        for (QLabel *l : {m_site[i], m_owner[i]}) {
+            l->setTextFormat(Qt::PlainText);
+            l->setMinimumWidth(200);
+        }
     }
     grid->addWidget(m_site[0], 0, 1);
     grid->addWidget(m_site[1], 1, 1);

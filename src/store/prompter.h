@@ -21,6 +21,18 @@ enum class PromptButton {
 Q_DECLARE_FLAGS(PromptButtons, PromptButton)
 Q_DECLARE_OPERATORS_FOR_FLAGS(PromptButtons)
 
+// The answer of a scripted run that was given no answer: the default button,
+// else the first of OK, "&Ja", "&Nein", "Abbrechen" that is offered.
+inline PromptButton unscriptedAnswer(PromptButtons buttons, PromptButton defaultButton)
+{
+    if (defaultButton != PromptButton::None)
+        return defaultButton;
+    for (PromptButton b : {PromptButton::Ok, PromptButton::Yes, PromptButton::No, PromptButton::Cancel})
+        if (buttons.testFlag(b))
+            return b;
+    return PromptButton::None;
+}
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -59,12 +71,7 @@ public:
             m_answers.pop_front();
             return b;
         }
-        if (defaultButton != PromptButton::None)
-            return defaultButton;
-        for (PromptButton b : {PromptButton::Ok, PromptButton::Yes, PromptButton::No, PromptButton::Cancel})
-            if (buttons.testFlag(b))
-                return b;
-        return PromptButton::None;
+        return unscriptedAnswer(buttons, defaultButton);
     }
 
 private:

@@ -65,16 +65,6 @@ PromptButton escapeAnswer(PromptButtons buttons)
     return PromptButton::None;
 }
 
-PromptButton scriptedDefault(PromptButtons buttons, PromptButton defaultButton)
-{
-    if (defaultButton != PromptButton::None)
-        return defaultButton;
-    for (PromptButton b : {PromptButton::Ok, PromptButton::Yes, PromptButton::No, PromptButton::Cancel})
-        if (buttons.testFlag(b))
-            return b;
-    return PromptButton::None;
-}
-
 } // namespace
 
 MessageBox &MessageBox::instance()
@@ -123,7 +113,7 @@ PromptButton MessageBox::ask(PromptKind kind, const QString &text, PromptButtons
         // question is noted.
         if (buttons != PromptButtons(PromptButton::Ok))
             s.unexpected << text;
-        return scriptedDefault(buttons, defaultButton);
+        return unscriptedAnswer(buttons, defaultButton);
     }
 
     QWidget *parent = parentWidget() ? parentWidget().data() : QApplication::activeWindow();

@@ -9,6 +9,7 @@
 // reports when the main window has painted for the first time; the time is
 // taken in the parent from just before the process is started.  Runs on any
 // Qt platform; without a display use QT_QPA_PLATFORM=offscreen.
+#include "generatedrecords.h"
 #include "mainwindow.h"
 #include "recordstore.h"
 #include "singleinstance.h"
@@ -31,50 +32,6 @@
 namespace {
 
 constexpr int kRuns = 5;
-
-// Fills kq.db with `count` records of plausible addresses in one transaction.
-bool generate(const QString &file, int count)
-{
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"generate"_qs);
-        db.setDatabaseName(file);
-        ok = db.open() && db.transaction();
-        QSqlQuery q(db);
-        ok = ok && q.prepare(u"INSERT INTO kq (A_Name, A_strasse, A_Plz, A_Ort, E_Name, E_strasse, E_plz, E_ort, "
-                             "RAV, RAN, Modus) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_qs);
-        static const char *const towns[] = {"Stuttgart", "Esslingen", "Ulm", "Aalen", "Reutlingen", "Tübingen"};
-        static const char *const names[] = {"Müller", "Schmidt", "Schneider", "Fischer", "Weber", "Meyer"};
-        quint32 seed = 4711;
-        auto rnd = [&seed](int n) {
-            seed = seed * 1103515245u + 12345u;
-            return int((seed >> 8) % quint32(n));
-        };
-        for (int i = 0; ok && i < count; ++i) {
-            const QString town = QString::fromUtf8(towns[rnd(6)]);
-            const QString plz = QString::number(70000 + rnd(20000));
-            q.addBindValue(u"Anlage %1"_qs.arg(i));
-            q.addBindValue(u"Hauptstraße %1"_qs.arg(rnd(200)));
-            q.addBindValue(plz);
-            q.addBindValue(town);
-            q.addBindValue(QString::fromUtf8(names[rnd(6)]) + QString::number(rnd(5000)));
-            q.addBindValue(u"Weg %1"_qs.arg(rnd(100)));
-            q.addBindValue(plz);
-            q.addBindValue(town);
-            q.addBindValue(20.0 + rnd(100));
-            q.addBindValue(8.0 + rnd(20));
-            q.addBindValue(rnd(2));
-            ok = q.exec();
-        }
-        if (!ok)
-            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        q.finish();
-        ok = ok && db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"generate"_qs);
-    return ok;
-}
 
 // The child: the desktop program's start-up, then "shown" on the first paint.
 int runChild(int argc, char **argv)
@@ -162,7 +119,7 @@ int main(int argc, char **argv)
                 return 1;
             creator.close();
         }
-        if (records > 0 && !generate(QDir(dataDir).filePath(u"kq.db"_qs), records))
+        if (records > 0 && !generateInstallationRecords(QDir(dataDir).filePath(u"kq.db"_qs), records))
             return 1;
         const double ms = medianStart(program, work.path(), env);
         std::printf("%-40s %12.0f\n", qPrintable(u"%1 Datensätze (Median aus %2 Starts)"_qs.arg(records).arg(kRuns)), ms);

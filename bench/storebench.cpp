@@ -5,6 +5,7 @@
 //
 // records defaults to 100000; the table is generated in a temporary directory
 // unless one is given (an existing kq.db there is reused).
+#include "generatedrecords.h"
 #include "recordstore.h"
 
 #include <QCoreApplication>
@@ -38,56 +39,6 @@ double medianMs(const std::function<void()> &work, int repeats = kRepeats)
     return times[times.size() / 2];
 }
 
-bool generate(const QString &file, int count)
-{
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"generate"_qs);
-        db.setDatabaseName(file);
-        ok = db.open() && db.transaction();
-        QSqlQuery q(db);
-        ok = ok && q.prepare(u"INSERT INTO kq (A_Name, A_strasse, A_gebteil, A_Plz, A_Ort, E_Name, E_ort, E_strasse, "
-                             "RA, RAV, RAN, RATOF, R1V, R1N, Modus, Gerechnet, Bemerkung) "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_qs);
-        static const char *const towns[] = {"Stuttgart", "Esslingen", "Ulm", "Aalen", "Reutlingen", "Tübingen"};
-        static const char *const names[] = {"Müller", "Schmidt", "Schneider", "Fischer", "Weber", "Meyer", "Wagner"};
-        quint32 seed = 12345;
-        auto rnd = [&seed](int n) {
-            seed = seed * 1103515245u + 12345u;
-            return int((seed >> 8) % quint32(n));
-        };
-        for (int i = 0; ok && i < count; ++i) {
-            const QString town = QString::fromUtf8(towns[rnd(6)]);
-            const QString name = QString::fromUtf8(names[rnd(7)]) + QString::number(rnd(5000));
-            q.addBindValue(u"Anlage %1"_qs.arg(i));
-            q.addBindValue(u"Hauptstraße %1"_qs.arg(rnd(200)));
-            q.addBindValue(rnd(3) == 0 ? u"Hinterhaus"_qs : QString());
-            q.addBindValue(QString::number(70000 + rnd(20000)));
-            q.addBindValue(town);
-            q.addBindValue(name);
-            q.addBindValue(town);
-            q.addBindValue(u"Weg %1"_qs.arg(rnd(100)));
-            q.addBindValue(u"Küche"_qs);
-            q.addBindValue(20.0 + rnd(100));
-            q.addBindValue(8.0 + rnd(20));
-            q.addBindValue(rnd(2));
-            q.addBindValue(15.0 + rnd(50));
-            q.addBindValue(0.0);
-            q.addBindValue(0);
-            q.addBindValue(1);
-            q.addBindValue(u"Bemerkung zur Anlage %1"_qs.arg(i));
-            ok = q.exec();
-        }
-        if (!ok)
-            std::fprintf(stderr, "%s\n", qPrintable(q.lastError().text()));
-        q.finish();
-        ok = ok && db.commit();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"generate"_qs);
-    return ok;
-}
-
 void row(const char *what, double store, double plain)
 {
     std::printf("%-44s %10.3f %10.3f %7.2f\n", what, store, plain, plain > 0 ? store / plain : 0.0);
@@ -112,7 +63,7 @@ int main(int argc, char **argv)
         creator.close();
         QElapsedTimer t;
         t.start();
-        if (!generate(file, count))
+        if (!generateInstallationRecords(file, count))
             return 1;
         std::printf("generated %d records in %.0f ms\n", count, double(t.elapsed()));
     }

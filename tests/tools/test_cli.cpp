@@ -55,7 +55,7 @@ void TestCli::workedExample()
     const QByteArray in = R"({"RAV": 30, "RAN": 11, "RATOF": true, "A_Name": "Haus Sonnenschein",
         "R1V": 40, "R1N": 0, "R1TOF": true, "R1oeff": 1, "R1Vmit": 1,
         "R2V": 25, "R2N": null, "R2tof": true, "R2oeff": 3, "R2vmit": 1,
-        "R3V": 20, "R3tof": false, "R3oeff": 5, "R3vmit": 1})";
+        "R3V": 20, "R3tof": false, "R3oeff": 5, "R3vmit": 1, "R4vmit": -1})";
     const Run r = cli({u"check"_qs}, in);
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.err.isEmpty());
@@ -86,6 +86,10 @@ void TestCli::badInput_data()
     QTest::newRow("number for a flag") << QByteArray(R"({"RATOF": 1})") << u"RATOF"_qs;
     QTest::newRow("fraction for a code") << QByteArray(R"({"R1oeff": 1.5})") << u"R1oeff"_qs;
     QTest::newRow("code out of range") << QByteArray(R"({"R1oeff": 70000})") << u"R1oeff"_qs;
+    QTest::newRow("opening type beyond the list") << QByteArray(R"({"R1oeff": 257, "R1Vmit": 1})") << u"R1oeff"_qs;
+    QTest::newRow("connected-with beyond R2") << QByteArray(R"({"R3oeff": 1, "R3vmit": 4})") << u"R3vmit"_qs;
+    QTest::newRow("connected-with below none") << QByteArray(R"({"R5vmit": -2})") << u"R5vmit"_qs;
+    QTest::newRow("unknown fireplace kind") << QByteArray(R"({"Okraum1": 4})") << u"Okraum1"_qs;
     QTest::newRow("number for a text") << QByteArray(R"({"A_Name": 5})") << u"A_Name"_qs;
 }
 

@@ -5,6 +5,7 @@
 #include "interconnectioncheck.h"
 #include "jsonrecord.h"
 #include "numberformat.h"
+#include "roommodel.h"
 #include "roomvolume.h"
 #include "supplyairduct.h"
 
@@ -24,6 +25,23 @@ QByteArray toJsonLine(const QJsonObject &o)
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
+bool checkRange(const Record &r, const QString &field, int low, int high, QString &error);
+
+// Opening types, connected-with codes and the fireplace kind must be codes the
+// input page can store.  The room slots hold the room codes as signed 8-bit
+// values, so an opening type of 257 would otherwise count as 1, the 2x150 cm²
+// opening.
+bool checkRoomCodes(const Record &r, QString &error)
+{
+    for (int n = 1; n <= 7; ++n) {
+        const RoomFieldNames &f = roomFields(n);
+        if (!checkRange(r, f.openingType, 0, kOpeningTypeCount - 1, error)
+            || !checkRange(r, f.connectedWith, -1, 3, error))
+            return false;
+    }
+    return checkRange(r, u"Okraum1"_qs, 0, fireplace::kKindCount - 1, error);
+}
+
 CliResult runCheck(const QByteArray &input)
 {
     QJsonObject in;
@@ -31,7 +49,7 @@ CliResult runCheck(const QByteArray &input)
     if (!parseJsonObject(input, in, error))
         return badInput(error);
     Record record;
-    if (!recordFromJson(in, record, error))
+    if (!recordFromJson(in, record, error) || !checkRoomCodes(record, error))
         return badInput(error);
 
     const InterconnectionResult result = runInterconnectionCheck(record);

@@ -57,6 +57,8 @@ private slots:
     void workedExample_results();
     void fireplaceWithDuct();
     void markedR1Chain();
+    void markedR2Chain_data();
+    void markedR2Chain();
     void outputLimits_data();
     void outputLimits();
     void onlyOpenFireplaceWithOtherOutputs();
@@ -153,6 +155,54 @@ void TestInterconnectionCheck::markedR1Chain()
                           u"Verbundräume müssen eine Öffnung von 1 x 150 cm² oder 2 x 150 cm² besitzen!"_qs,
                           QString()}));
     QVERIFY(!res2.record.boolean(u"Sz2"_qs));
+}
+
+void TestInterconnectionCheck::markedR2Chain_data()
+{
+    // R1 and R2 both marked and joined through 2x150 openings; R2 needs 12 kW
+    // worth of air that its own 1 m³ cannot give.  A large room without an
+    // opening keeps the dwelling above 4 m³ per kW.
+    QTest::addColumn<int>("r2JoinedWith");  // connected-with code: 1 RA, 2 R1
+    QTest::addColumn<double>("raVolume");
+    QTest::addColumn<double>("r1Volume");
+    QTest::addColumn<double>("carryOver");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<bool>("goal1");
+    const QString tooSmallR1 = u"R1 oder Nachbarraum ist zu klein für Schutzziel 1"_qs;
+    // -11 after R2; R1 first, taking the deficit on whole (-6); RA ends at 81.
+    QTest::newRow("via R1, RA covers the rest") << 2 << 100.0 << 5.0 << 81.0
+                                                << QStringList({u"PROBLEM!"_qs, tooSmallR1, QString()}) << true;
+    // RA first (-11 + 87 = 76), then R1 caps the balance to its 5 m³.
+    QTest::newRow("via RA, capped by R1") << 1 << 100.0 << 5.0 << 5.0 << QStringList() << true;
+    // -11, -6 after R1, -9 after RA: the chain falls short.
+    QTest::newRow("chain falls short")
+        << 2 << 10.0 << 5.0 << -9.0
+        << QStringList({u"PROBLEM!"_qs, tooSmallR1, QString(), u"PROBLEM!"_qs,
+                        u"Das Volumen in RA und R1, R2 und direkten Nebenräumen reicht nicht für Schutziel 1!  "
+                        "Der Luftbedarf von 1m³ pro installierter Heizleistung für Schutzziel 1 muß durch den "
+                        "Aufstellraum oder unmittelbare Nachbarräume über eine Öffnung von 2x150 cm² bereitgestellt "
+                        "werden. "_qs,
+                        QString()})
+        << false;
+}
+
+void TestInterconnectionCheck::markedR2Chain()
+{
+    QFETCH(int, r2JoinedWith);
+    QFETCH(double, raVolume);
+    QFETCH(double, r1Volume);
+    QFETCH(double, carryOver);
+    QFETCH(QStringList, problems);
+    QFETCH(bool, goal1);
+    const Record in = makeRecord({{u"RAV"_qs, raVolume}, {u"RAN"_qs, 13.0}, {u"RATOF"_qs, true},
+                                  {u"R1VR"_qs, true}, {u"R1oeff"_qs, 1}, {u"R1Vmit"_qs, 1}, {u"R1V"_qs, r1Volume},
+                                  {u"R2VR"_qs, true}, {u"R2oeff"_qs, 1}, {u"R2vmit"_qs, r2JoinedWith},
+                                  {u"R2V"_qs, 1.0}, {u"R2N"_qs, 12.0}, {u"R4V"_qs, 200.0}});
+    const InterconnectionResult res = runInterconnectionCheck(in);
+    compareNumber(res.record, "Vortrag", carryOver);
+    QCOMPARE(res.record.boolean(u"Sz1"_qs), goal1);
+    const bool goal2 = res.record.boolean(u"Sz2"_qs);
+    QCOMPARE(res.messages.lines(), problems + verdict(goal1, goal2));
 }
 
 void TestInterconnectionCheck::outputLimits_data()

@@ -68,6 +68,8 @@ private slots:
     void creditRoundsHalvesToEven();
     void curveTableExceededCountsMinusOne();
     void shortfallThatRaCannotCover();
+    void volumeShortfalls_data();
+    void volumeShortfalls();
 };
 
 void TestInterconnectionCheck::freshRecordReachesBothGoals()
@@ -337,6 +339,70 @@ void TestInterconnectionCheck::shortfallThatRaCannotCover()
         u"Schutzziel 1: Der zusätzliche Luftbedarf von R1 kann nicht vom Raum RA gedeckt werden!"_qs));
     compareNumber(res.record, "Vortrag", -7.0);  // 5 - 12, the shortfall not added
     QVERIFY(!res.record.boolean(u"Sz1"_qs));
+}
+
+void TestInterconnectionCheck::volumeShortfalls_data()
+{
+    QTest::addColumn<QVariantMap>("fields");
+    QTest::addColumn<double>("carryOver");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<bool>("goal1");
+    QTest::addColumn<bool>("goal2");
+    const QString advice = u"Der Luftbedarf von 1m³ pro installierter Heizleistung für Schutzziel 1 muß durch den "
+                           "Aufstellraum oder unmittelbare Nachbarräume über eine Öffnung von 2x150 cm² "
+                           "bereitgestellt werden. "_qs;
+    // RA 5 m³ for 12 kW; a large room without an opening keeps the dwelling
+    // above 4 m³ per kW, so only the chain of protection goal 1 fails.
+    const QVariantMap smallRA = {{u"RAV"_qs, 5.0}, {u"RAN"_qs, 12.0}, {u"RATOF"_qs, true}, {u"R4V"_qs, 200.0}};
+    QTest::newRow("RA alone") << smallRA << -7.0
+                              << QStringList({u"PROBLEM!"_qs,
+                                              u"Das Volumen in AR und direkt verbundenen Räumen reicht nicht für "
+                                              "Schutziel 1! "_qs + advice,
+                                              QString()})
+                              << false << false;
+
+    QVariantMap markedR1 = smallRA;
+    markedR1.insert({{u"R1VR"_qs, true}, {u"R1oeff"_qs, 1}, {u"R1Vmit"_qs, 1}, {u"R1V"_qs, 2.0}});
+    // -7 after RA is more than R1's 2 m³ can take; -5 after R1.
+    QTest::newRow("marked R1 cannot cover RA")
+        << markedR1 << -5.0
+        << QStringList({u"PROBLEM!"_qs, u"RA, R1 u. Nachbarräume sind zu klein für Schutzziel 1!  "_qs + advice,
+                        QString(), u"PROBLEM!"_qs,
+                        u"Das Volumen in RA, R1 und evtl. verbundenen direkten Nachbarräumen reicht nicht für "
+                        "Schutziel 1! "_qs + advice,
+                        QString()})
+        << false << false;
+    // R1 takes RA's -7 but its own appliance leaves -5 at the end.
+    markedR1.insert({{u"R1V"_qs, 10.0}, {u"R1N"_qs, 8.0}});
+    QTest::newRow("marked R1 covers RA, not itself")
+        << markedR1 << -5.0
+        << QStringList({u"PROBLEM!"_qs,
+                        u"Das Volumen in RA, R1 und evtl. verbundenen direkten Nachbarräumen reicht nicht für "
+                        "Schutziel 1! "_qs + advice,
+                        QString()})
+        << false << false;
+
+    QTest::newRow("dwelling below 4 m³ per kW")
+        << QVariantMap({{u"RAV"_qs, 10.0}, {u"RAN"_qs, 5.0}, {u"RATOF"_qs, true}}) << 5.0
+        << QStringList({u"PROBLEM!"_qs,
+                        u"In der Wohnung müssen pro kW installierter Heizleistung mindestens 4 m³ Luft zur "
+                        "Verfügung stehen. Vermindern Sie ggf. Die Leistungen der Heizgeräte!"_qs,
+                        QString()})
+        << true << false;
+}
+
+void TestInterconnectionCheck::volumeShortfalls()
+{
+    QFETCH(QVariantMap, fields);
+    QFETCH(double, carryOver);
+    QFETCH(QStringList, problems);
+    QFETCH(bool, goal1);
+    QFETCH(bool, goal2);
+    const InterconnectionResult res = runInterconnectionCheck(makeRecord(fields));
+    compareNumber(res.record, "Vortrag", carryOver);
+    QCOMPARE(res.messages.lines(), problems + verdict(goal1, goal2));
+    QCOMPARE(res.record.boolean(u"Sz1"_qs), goal1);
+    QCOMPARE(res.record.boolean(u"Sz2"_qs), goal2);
 }
 
 QTEST_GUILESS_MAIN(TestInterconnectionCheck)

@@ -159,7 +159,13 @@ QString SettingsFile::value(const QString &section, const QString &key, const QS
 
 void SettingsFile::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString line = key + u'=' + value;
+    // A value is one line of the file: a line break in it would cut the value
+    // and turn the rest into lines of their own (even a section or another key).
+    QString oneLine = value;
+    oneLine.replace(u"\r\n"_qs, u" "_qs);
+    oneLine.replace(u'\r', u' ');
+    oneLine.replace(u'\n', u' ');
+    const QString line = key + u'=' + oneLine;
     int s = findSection(section);
     if (s < 0) {
         if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())

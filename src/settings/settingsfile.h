@@ -30,7 +30,8 @@ public:
     QString value(const QString &section, const QString &key, const QString &fallback = QString()) const;
     // Replaces the value of an existing key (the line is rewritten with `key` as
     // spelled here), or adds the key at the end of its section, or adds the
-    // section (spelled as here) at the end of the file.
+    // section (spelled as here) at the end of the file.  Line breaks in the
+    // value are written as blanks, so that the value stays on its own line.
     void setValue(const QString &section, const QString &key, const QString &value);
 
     QStringList lines() const { return m_lines; }

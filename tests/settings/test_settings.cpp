@@ -139,6 +139,13 @@ void TestSettings::headerLinesAreWrittenKeepingOtherLines()
     QCOMPARE(back.printAddress, false);
     QCOMPARE(back.printLogo, true);
     QCOMPARE(back.senderLine(), back.headerLine1 + u", Meisterbetrieb"_qs);
+
+    // A pasted line break stays inside the value instead of starting lines
+    // that would be read as another section and key.
+    s.headerLine3 = u"Tel. 0711 123\r\n[VKQ]\nhoehe=9"_qs;
+    QVERIFY(settings::savePrintSettings(s, &prompter));
+    QCOMPARE(settings::loadPrintSettings().headerLine3, u"Tel. 0711 123 [VKQ] hoehe=9"_qs);
+    QCOMPARE(settings::loadDefaultRoomHeight(), 2.5);
 }
 
 void TestSettings::roomHeightIsWrittenBack()

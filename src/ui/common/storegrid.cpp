@@ -23,8 +23,12 @@ StoreGrid::StoreGrid(TableStore *store, QList<TableStoreModel::Column> columns, 
     horizontalHeader()->setHighlightSections(false);
     const auto &cols = m_model->columns();
     for (int i = 0; i < cols.size(); ++i) {
+        // A column without a width of its own is made wide enough for its
+        // title, so that a caption like "Aufstellort Straße" is not cut off.
         if (cols[i].width > 0)
             setColumnWidth(i, cols[i].width);
+        else
+            setColumnWidth(i, qMax(horizontalHeader()->defaultSectionSize(), horizontalHeader()->sectionSizeHint(i)));
         setColumnHidden(i, cols[i].hidden);
     }
 

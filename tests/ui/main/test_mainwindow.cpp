@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -99,6 +100,11 @@ void TestMainWindow::startsOnOverviewWithFirstRecord()
     QCOMPARE(grid->model()->headerData(10, Qt::Horizontal).toString(), u"Eigent.  PLZ"_qs);
     QVERIFY(grid->isColumnHidden(0));
     QCOMPARE(grid->columnWidth(1), 149);
+    // Columns without a given width still show their whole title.
+    for (int column : {4, 10}) {
+        const QString title = grid->model()->headerData(column, Qt::Horizontal).toString();
+        QVERIFY2(grid->columnWidth(column) > grid->horizontalHeader()->fontMetrics().horizontalAdvance(title), qPrintable(title));
+    }
 
     // Selecting a row in the overview makes that record current.
     grid->selectRow(1);

@@ -123,6 +123,18 @@ GeneralPage::GeneralPage(QWidget *parent)
     outer->addWidget(leftBox);
     outer->addStretch(1);
     outer->addLayout(right);
+
+    // Tab walks the page as it is read: the mode, the site address with its
+    // place button, the owner block with its buttons, then import and help.
+    QList<QWidget *> chain{luftverbund, aufstellraum};
+    for (const char16_t *f : {u"A_Name", u"A_zusatz", u"A_strasse", u"A_gebteil", u"A_Plz", u"A_Ort"})
+        chain << editFor(QString::fromUtf16(f));
+    chain << m_ortsliste << m_eigentliste;
+    for (const char16_t *f : {u"E_anrede", u"E_Name", u"E_zusatz", u"E_strasse", u"E_plz", u"E_ort"})
+        chain << editFor(QString::fromUtf16(f));
+    chain << m_ortsliste2 << editFor(u"E_tel"_qs) << editFor(u"E_fax"_qs) << m_import << m_help;
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 }
 
 QLineEdit *GeneralPage::addField(const QString &field, int maxLength)

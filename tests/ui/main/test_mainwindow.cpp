@@ -106,6 +106,21 @@ void TestMainWindow::startsOnOverviewWithFirstRecord()
         QVERIFY2(grid->columnWidth(column) > grid->horizontalHeader()->fontMetrics().horizontalAdvance(title), qPrintable(title));
     }
 
+    // Tab walks the general data page in reading order, each button after its fields.
+    const QStringList readingOrder{
+        u"modus0"_qs, u"modus1"_qs, u"a_nameedit"_qs, u"a_zusatzedit"_qs, u"a_strasseedit"_qs,
+        u"a_gebteiledit"_qs, u"a_plzedit"_qs, u"a_ortedit"_qs, u"ortslistbtn"_qs, u"eigentlistbtn"_qs,
+        u"e_anredeedit"_qs, u"e_nameedit"_qs, u"e_zusatzedit"_qs, u"e_strasseedit"_qs, u"e_plzedit"_qs,
+        u"e_ortedit"_qs, u"ortslistbtn2"_qs, u"e_teledit"_qs, u"e_faxedit"_qs, u"importbtn"_qs, u"allghilfebtn"_qs};
+    QStringList walked;
+    for (QWidget *f = find<QWidget>(&w, "modus0"); walked.size() < readingOrder.size(); f = f->nextInFocusChain()) {
+        if (readingOrder.contains(f->objectName()) && !walked.contains(f->objectName()))
+            walked << f->objectName();
+        if (f->nextInFocusChain() == find<QWidget>(&w, "modus0"))
+            break;
+    }
+    QCOMPARE(walked, readingOrder);
+
     // Selecting a row in the overview makes that record current.
     grid->selectRow(1);
     QCOMPARE(w.recordStore()->currentRow(), 1);

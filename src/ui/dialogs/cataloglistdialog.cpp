@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -30,7 +31,10 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     connect(m_navigator, &RecordNavigator::priorClicked, this, [this] { if (m_bindings->commitAll()) m_store->prior(); });
     connect(m_navigator, &RecordNavigator::nextClicked, this, [this] { if (m_bindings->commitAll()) m_store->next(); });
     connect(m_navigator, &RecordNavigator::lastClicked, this, [this] { if (m_bindings->commitAll()) m_store->last(); });
-    connect(m_navigator, &RecordNavigator::insertClicked, this, [this] { if (m_bindings->commitAll()) m_store->insert(); });
+    connect(m_navigator, &RecordNavigator::insertClicked, this, [this] {
+        if (m_bindings->commitAll() && m_store->insert())
+            focusCurrentPage();
+    });
     connect(m_navigator, &RecordNavigator::deleteClicked, this, [this] { m_store->deleteCurrent(); });
     auto updateNavigator = [this] { m_navigator->setPosition(m_store->currentRow(), m_store->rowCount()); };
     connect(store, &TableStore::afterScroll, this, updateNavigator);
@@ -102,6 +106,21 @@ void CatalogListDialog::showList()
         move(r.topLeft());
     }
     open();
+    focusCurrentPage();
+}
+
+void CatalogListDialog::focusCurrentPage()
+{
+    // Typing goes where the entry is shown: into the list, or into the first
+    // field of the details; never onto a navigator button.
+    QWidget *page = m_pages->currentWidget();
+    if (!page)
+        return;
+    if (m_grid && page->isAncestorOf(m_grid)) {
+        m_grid->setFocus(Qt::OtherFocusReason);
+    } else if (auto *first = page->findChild<QLineEdit *>()) {
+        first->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void CatalogListDialog::done(int result)

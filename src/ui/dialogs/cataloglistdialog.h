@@ -49,6 +49,8 @@ protected:
     void finishLayout();
     // Called after the pending changes were saved or dropped on closing.
     virtual void afterClosing() {}
+    // Puts the keyboard focus on the grid or the first detail field of the shown page.
+    void focusCurrentPage();
 
     CatalogStore *m_store;
     QTabWidget *m_pages = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 
@@ -32,6 +33,7 @@ private slots:
     void titlesSortAndShowHints();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
+    void typingGoesToTheShownEntry();
 
 private:
     static QStringList names(QAbstractItemView *grid)
@@ -118,6 +120,22 @@ void TestEigentuemerdlg::deleteAsksFirst()
     QTest::keyClick(dlg.grid(), Qt::Key_Delete, Qt::ControlModifier);
     QCOMPARE(MessageBox::shownTexts(), QStringList{u"Datensatz löschen?"_qs});
     QCOMPARE(names(dlg.grid()), left);
+    dlg.close();
+}
+
+void TestEigentuemerdlg::typingGoesToTheShownEntry()
+{
+    CatalogStore owners(CatalogStore::Owners);
+    owners.setPrompter(&MessageBox::instance());
+    QVERIFY(owners.open());
+    Teigentuemerdlg dlg(&owners);
+    dlg.showList();
+    QCOMPARE(dlg.focusWidget(), static_cast<QWidget *>(dlg.grid()));
+    // A new owner on the details page: the cursor waits in its first field.
+    dlg.pages()->setCurrentIndex(1);
+    QTest::mouseClick(dlg.findChild<QToolButton *>(u"navinsert"_qs), Qt::LeftButton);
+    QCOMPARE(owners.state(), StoreState::Insert);
+    QCOMPARE(dlg.focusWidget(), dlg.findChild<QWidget *>(u"anredeedit"_qs));
     dlg.close();
 }
 

@@ -32,8 +32,13 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     connect(m_navigator, &RecordNavigator::nextClicked, this, [this] { if (m_bindings->commitAll()) m_store->next(); });
     connect(m_navigator, &RecordNavigator::lastClicked, this, [this] { if (m_bindings->commitAll()) m_store->last(); });
     connect(m_navigator, &RecordNavigator::insertClicked, this, [this] {
-        if (m_bindings->commitAll() && m_store->insert())
-            focusCurrentPage();
+        if (!m_bindings->commitAll() || !m_store->insert())
+            return;
+        // A list that cannot be typed into takes a new entry on its details page.
+        if (m_grid && m_grid->editTriggers() == QAbstractItemView::NoEditTriggers
+            && m_pages->currentWidget() && m_pages->currentWidget()->isAncestorOf(m_grid))
+            m_pages->setCurrentIndex(m_pages->count() - 1);
+        focusCurrentPage();
     });
     connect(m_navigator, &RecordNavigator::deleteClicked, this, [this] { m_store->deleteCurrent(); });
     auto updateNavigator = [this] { m_navigator->setPosition(m_store->currentRow(), m_store->rowCount()); };

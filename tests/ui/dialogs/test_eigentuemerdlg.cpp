@@ -1,4 +1,5 @@
 #include "eigentuemerdlg.h"
+#include "ortslistdlg.h"
 #include "uitestenv.h"
 
 #include "storegrid.h"
@@ -137,6 +138,18 @@ void TestEigentuemerdlg::typingGoesToTheShownEntry()
     QCOMPARE(owners.state(), StoreState::Insert);
     QCOMPARE(dlg.focusWidget(), dlg.findChild<QWidget *>(u"anredeedit"_qs));
     dlg.close();
+
+    // The place list cannot be typed into: a new place is entered on its details page.
+    CatalogStore places(CatalogStore::Places);
+    places.setPrompter(&MessageBox::instance());
+    QVERIFY(places.open());
+    Tortslistdlg placeDlg(&places);
+    placeDlg.showList();
+    QCOMPARE(placeDlg.focusWidget(), static_cast<QWidget *>(placeDlg.grid()));
+    QTest::mouseClick(placeDlg.findChild<QToolButton *>(u"navinsert"_qs), Qt::LeftButton);
+    QCOMPARE(placeDlg.pages()->currentWidget()->objectName(), u"details"_qs);
+    QCOMPARE(placeDlg.focusWidget(), placeDlg.findChild<QWidget *>(u"plzedit"_qs));
+    placeDlg.close();
 }
 
 int main(int argc, char *argv[])

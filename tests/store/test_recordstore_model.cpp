@@ -528,7 +528,9 @@ void TestRecordStoreModel::randomSequences()
             const QString v = kPool[pick(kPool.size())];
             op = u"set %1 \"%2\""_qs.arg(f.name, v);
             expected = m.setText(f, v);
-            run = [&store, f, v] { return store->setFieldValue(f.name, v); };
+            // Field names are matched without regard to case.
+            const QString name = pick(4) == 0 ? f.name.toLower() : f.name;
+            run = [&store, name, v] { return store->setFieldValue(name, v); };
         } else if (kind < 46) {
             const int variant = pick(4);
             const double d = pick(2000) / 4.0;
@@ -589,7 +591,8 @@ void TestRecordStoreModel::randomSequences()
             const QString order = QStringList{QString(), RecordStore::ortIndex, RecordStore::nameIndex}[pick(3)];
             op = u"order \"%1\""_qs.arg(order);
             expected = m.setOrder(order);
-            run = [&store, order] { return store->setOrder(order); };
+            const QString spelled = pick(4) == 0 ? order.toUpper() : order;
+            run = [&store, spelled] { return store->setOrder(spelled); };
         } else if (kind < 87) {
             // Mostly a record that exists, sometimes one that was deleted or never was.
             const int key = m.stored.empty() || pick(4) == 0 ? pick(m.nextKey + 1) + 1

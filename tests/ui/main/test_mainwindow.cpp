@@ -35,6 +35,7 @@ private slots:
     }
 
     void startsOnOverviewWithFirstRecord();
+    void foreignTableStopsTheStartUntouched();
     void moveWithChangedRecord_data();
     void moveWithChangedRecord();
     void closeAndShutdown_data();
@@ -72,6 +73,30 @@ private:
 
     UiTestDir m_dir;
 };
+
+void TestMainWindow::foreignTableStopsTheStartUntouched()
+{
+    // Another program's file under our name: the user is told which file, the
+    // window does not open on it, and not a byte of it changes.
+    QDir().mkpath(u"daten"_qs);
+    QByteArray foreign("Kein Datenbestand von Ofenring\r\n");
+    foreign += QByteArray(5000, '\x7f');
+    {
+        QFile f(u"daten/kq.db"_qs);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(foreign);
+    }
+    {
+        TForm1 w;
+        QVERIFY(!w.tablesOpen());
+        const QStringList shown = MessageBox::shownTexts();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(u"kq.db"_qs), qPrintable(shown.first()));
+    }
+    QFile f(u"daten/kq.db"_qs);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), foreign);
+}
 
 void TestMainWindow::startsOnOverviewWithFirstRecord()
 {

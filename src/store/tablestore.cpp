@@ -850,18 +850,24 @@ bool TableStore::liftRestriction()
 
 // --- fields by name -----------------------------------------------------------------------
 
-bool TableStore::setFieldValue(const QString &name, const QVariant &value)
+int TableStore::editableField(const QString &name)
 {
     const int i = schema().indexOf(name);
     if (i < 0 || !isOpen())
+        return -1;
+    if (schema().field(i).type == FieldType::AutoInc) {
+        reportError(u"Feld '%1' kann nicht geändert werden"_qs.arg(schema().field(i).name));
+        return -1;
+    }
+    return edit() ? i : -1;
+}
+
+bool TableStore::setFieldValue(const QString &name, const QVariant &value)
+{
+    const int i = editableField(name);
+    if (i < 0)
         return false;
     const FieldDef &f = schema().field(i);
-    if (f.type == FieldType::AutoInc) {
-        reportError(u"Feld '%1' kann nicht geändert werden"_qs.arg(f.name));
-        return false;
-    }
-    if (!edit())
-        return false;
     QVariant v = value;
     // An empty text is an empty field, so that clearing a field that was never
     // set does not count as a change.
@@ -880,16 +886,10 @@ bool TableStore::setFieldValue(const QString &name, const QVariant &value)
 
 bool TableStore::setFieldText(const QString &name, const QString &typed)
 {
-    const int i = schema().indexOf(name);
-    if (i < 0 || !isOpen())
+    const int i = editableField(name);
+    if (i < 0)
         return false;
     const FieldDef &f = schema().field(i);
-    if (f.type == FieldType::AutoInc) {
-        reportError(u"Feld '%1' kann nicht geändert werden"_qs.arg(f.name));
-        return false;
-    }
-    if (!edit())
-        return false;
     const QString t = typed.trimmed();
     if (isText(f.type))
         return setFieldValue(f.name, typed);

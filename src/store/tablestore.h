@@ -181,6 +181,10 @@ protected:
     void reportError(const QString &text);
 
 private:
+    // Index of a field the user may change, with the record put into the edit
+    // state; -1 for an unknown field, the key (after its message) or a refused edit.
+    int editableField(const QString &name);
+
     struct Sql;
 
     bool checkFile(const QString &path);

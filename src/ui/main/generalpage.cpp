@@ -65,14 +65,15 @@ GeneralPage::GeneralPage(QWidget *parent)
         grid->addWidget(l, r, 0);
         return l;
     };
-    row(site, 1, u"Name"_qs, this)->setBuddy(addField(u"A_Name"_qs, 30));
-    site->addWidget(editFor(u"A_Name"_qs), 1, 1, 1, 2);
-    row(site, 2, u"Zusatz"_qs, this)->setBuddy(addField(u"A_zusatz"_qs, 30));
-    site->addWidget(editFor(u"A_zusatz"_qs), 2, 1, 1, 2);
-    row(site, 3, u"Straße"_qs, this)->setBuddy(addField(u"A_strasse"_qs, 30));
-    site->addWidget(editFor(u"A_strasse"_qs), 3, 1, 1, 2);
-    row(site, 4, u"Gebäudeteil"_qs, this)->setBuddy(addField(u"A_gebteil"_qs, 30));
-    site->addWidget(editFor(u"A_gebteil"_qs), 4, 1, 1, 2);
+    // A label and one 30-character field across both field columns.
+    auto wideRow = [this, &row](QGridLayout *grid, int r, const QString &label, const QString &field) {
+        row(grid, r, label, this)->setBuddy(addField(field, 30));
+        grid->addWidget(editFor(field), r, 1, 1, 2);
+    };
+    wideRow(site, 1, u"Name"_qs, u"A_Name"_qs);
+    wideRow(site, 2, u"Zusatz"_qs, u"A_zusatz"_qs);
+    wideRow(site, 3, u"Straße"_qs, u"A_strasse"_qs);
+    wideRow(site, 4, u"Gebäudeteil"_qs, u"A_gebteil"_qs);
     row(site, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"A_Plz"_qs, 7));
     site->addWidget(editFor(u"A_Plz"_qs), 5, 1);
     site->addWidget(addField(u"A_Ort"_qs, 30), 5, 2);
@@ -84,22 +85,16 @@ GeneralPage::GeneralPage(QWidget *parent)
     owner->setColumnMinimumWidth(1, 110);
     owner->addWidget(heading(u"Eigentümer"_qs, this), 0, 0, 1, 3);
     owner->addWidget(m_eigentliste, 0, 3);
-    row(owner, 1, u"Anrede"_qs, this)->setBuddy(addField(u"E_anrede"_qs, 30));
-    owner->addWidget(editFor(u"E_anrede"_qs), 1, 1, 1, 2);
-    row(owner, 2, u"Name"_qs, this)->setBuddy(addField(u"E_Name"_qs, 30));
-    owner->addWidget(editFor(u"E_Name"_qs), 2, 1, 1, 2);
-    row(owner, 3, u"Zusatz"_qs, this)->setBuddy(addField(u"E_zusatz"_qs, 30));
-    owner->addWidget(editFor(u"E_zusatz"_qs), 3, 1, 1, 2);
-    row(owner, 4, u"Straße"_qs, this)->setBuddy(addField(u"E_strasse"_qs, 30));
-    owner->addWidget(editFor(u"E_strasse"_qs), 4, 1, 1, 2);
+    wideRow(owner, 1, u"Anrede"_qs, u"E_anrede"_qs);
+    wideRow(owner, 2, u"Name"_qs, u"E_Name"_qs);
+    wideRow(owner, 3, u"Zusatz"_qs, u"E_zusatz"_qs);
+    wideRow(owner, 4, u"Straße"_qs, u"E_strasse"_qs);
     row(owner, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"E_plz"_qs, 7));
     owner->addWidget(editFor(u"E_plz"_qs), 5, 1);
     owner->addWidget(addField(u"E_ort"_qs, 30), 5, 2);
     owner->addWidget(m_ortsliste2, 5, 3);
-    row(owner, 6, u"Tel."_qs, this)->setBuddy(addField(u"E_tel"_qs, 30));
-    owner->addWidget(editFor(u"E_tel"_qs), 6, 1, 1, 2);
-    row(owner, 7, u"Fax"_qs, this)->setBuddy(addField(u"E_fax"_qs, 30));
-    owner->addWidget(editFor(u"E_fax"_qs), 7, 1, 1, 2);
+    wideRow(owner, 6, u"Tel."_qs, u"E_tel"_qs);
+    wideRow(owner, 7, u"Fax"_qs, u"E_fax"_qs);
     owner->setColumnStretch(2, 1);
 
     auto *left = new QVBoxLayout;

@@ -1,3 +1,4 @@
+#include "apppaths.h"
 #include "printsettings.h"
 #include "settingsfile.h"
 
@@ -42,6 +43,7 @@ private slots:
     void writeFailures();
     void unreadableFileIsNotReplaced();
     void headerLine1IsTheAccountName();
+    void applicationPathsStandInForTheRegistry();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -193,6 +195,15 @@ void TestSettings::headerLine1IsTheAccountName()
     QVERIFY(!name.isEmpty());
     QVERIFY(!name.contains(u','));
     QCOMPARE(settings::loadPrintSettings().headerLine1, name);
+}
+
+void TestSettings::applicationPathsStandInForTheRegistry()
+{
+    QCOMPARE(settings::applicationPath(u"Grundbild.exe"_qs, m_ini), QString());
+    writeText(m_ini, "[BKM]\r\nkz2=x\r\n[app paths]\r\nGRUNDBILD.EXE=/opt/grundbild\r\nabnahmeII.exe=/opt/abn 2\r\n");
+    QCOMPARE(settings::applicationPath(u"Grundbild.exe"_qs, m_ini), u"/opt/grundbild"_qs);
+    QCOMPARE(settings::applicationPath(u"abnahmeII.exe"_qs, m_ini), u"/opt/abn 2"_qs);
+    QCOMPARE(settings::applicationPath(u"abnahme.exe"_qs, m_ini), QString());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

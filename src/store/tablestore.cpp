@@ -561,6 +561,8 @@ bool TableStore::prior()
 
 void TableStore::setState(StoreState s)
 {
+    if (s != StoreState::Edit)
+        m_markedModified = false;
     if (m_state == s)
         return;
     m_state = s;
@@ -571,7 +573,13 @@ bool TableStore::isModified() const
 {
     if (m_state == StoreState::Insert)
         return true;
-    return m_state == StoreState::Edit && m_buffer != m_loaded;
+    return m_state == StoreState::Edit && (m_markedModified || m_buffer != m_loaded);
+}
+
+void TableStore::markModified()
+{
+    if (m_state == StoreState::Edit)
+        m_markedModified = true;
 }
 
 bool TableStore::edit()
@@ -692,6 +700,13 @@ bool TableStore::writeCurrent()
     }
 
     QString sql;
+    if (!inserting && cols.isEmpty()) {
+        // Saved as it was (a row that only counted as changed): nothing to write.
+        setState(StoreState::Browse);
+        emit rowChanged(m_pos);
+        emit afterPost();
+        return true;
+    }
     if (inserting) {
         if (cols.isEmpty())
             sql = u"INSERT INTO %1 DEFAULT VALUES"_qs.arg(quoted(m_def.tableName));

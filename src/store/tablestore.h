@@ -121,6 +121,11 @@ public:
     const Record &current() const { return m_buffer; }
     // True when a field value differs from the stored row; a new row always counts as changed.
     bool isModified() const;
+    // Makes the row in the edit state count as changed although its values
+    // equal the stored ones, so that leaving it asks the save question (an
+    // editor of formatted text that the user entered cannot tell a pure
+    // formatting change).  Lapses when the row leaves the edit state.
+    void markModified();
 
     // Creates a new row at the current position, fills its defaults and makes it
     // current in the insert state.  The current row is finished first.
@@ -209,6 +214,7 @@ private:
     QString m_order;
     int m_restrictKey = 0;
     StoreState m_state = StoreState::Inactive;
+    bool m_markedModified = false;
     QVector<int> m_keys;
     int m_pos = -1;
     int m_keyBeforeInsert = 0;

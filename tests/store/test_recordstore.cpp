@@ -56,6 +56,7 @@ private slots:
     void leavingAChangedRecord_data();
     void leavingAChangedRecord();
     void unchangedRecordNeedsNoQuestion();
+    void recordMarkedChangedAsksAndSavesAsItWas();
     void newRecordCountsAsChanged();
     void insertAnsweredNeinRemovesIt();
     void rowPickedWhileInsertingIsTheOneReached();
@@ -223,6 +224,31 @@ void TestRecordStore::unchangedRecordNeedsNoQuestion()
     QVERIFY(m_prompter.asked().isEmpty());
     QCOMPARE(s->currentRow(), 1);
     QCOMPARE(s->state(), StoreState::Browse);
+}
+
+void TestRecordStore::recordMarkedChangedAsksAndSavesAsItWas()
+{
+    // A record whose remarks editor was entered counts as changed: leaving it
+    // asks, "&Ja" saves it unchanged, "&Nein" leaves it as it was.
+    auto s = openStore();
+    addRecords(*s, {u"A"_qs, u"B"_qs});
+    for (PromptButton answer : {PromptButton::Yes, PromptButton::No}) {
+        QVERIFY(s->first());
+        m_prompter.clearAsked();
+        s->markModified();   // no effect outside the edit state
+        QVERIFY(!s->isModified());
+        QVERIFY(s->edit());
+        s->markModified();
+        QVERIFY(s->isModified());
+        m_prompter.pushAnswer(answer);
+        QCOMPARE(s->next(), answer == PromptButton::Yes);
+        QCOMPARE(m_prompter.asked(), QStringList{u"Daten wurden geändert. Jetzt speichern?"_qs});
+        QCOMPARE(s->state(), StoreState::Browse);
+        QVERIFY(!s->isModified());
+        QVERIFY(s->errorString().isEmpty());
+    }
+    QVERIFY(s->first());
+    QCOMPARE(s->current().text(u"E_Name"_qs), u"A"_qs);
 }
 
 void TestRecordStore::newRecordCountsAsChanged()

@@ -9,6 +9,7 @@
 #include "raumbezdlg.h"
 #include "recordnavigator.h"
 #include "recordstore.h"
+#include "remarkspage.h"
 #include "settingsfile.h"
 #include "statuspanel.h"
 #include "storegrid.h"
@@ -122,7 +123,15 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
         modusWechsel();
     });
 
+    // The remarks page edits the record's remarks and the remark catalog.
+    m_remarksPage = new RemarksPage(m_kq, m_remarks);
+    installPage(Anmerkungen, m_remarksPage);
+    connect(m_remarksPage, &RemarksPage::fontCommandAvailable, m_fontButton, &QWidget::setEnabled);
+    connect(m_fontButton, &QToolButton::clicked, m_remarksPage, &RemarksPage::zeichenClick);
+    connect(m_remarksPage, &RemarksPage::helpRequested, this, &TForm1::showHelp);
+
     openTables(dataDir);
+    m_remarksPage->refresh();
     createDialogs();
 
     // F1 anywhere in the window opens the help's start topic.

@@ -15,6 +15,7 @@ class QTabWidget;
 class QToolButton;
 class RecordNavigator;
 class RecordStore;
+class RemarksPage;
 class StatusPanel;
 class StoreGrid;
 class TAboutBox;
@@ -132,6 +133,7 @@ private:
     StoreGrid *m_grid = nullptr;
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
+    RemarksPage *m_remarksPage = nullptr;
     BindingSet *m_bindings = nullptr;
     RecordNavigator *m_navigator = nullptr;
     QToolButton *m_sortOwner = nullptr;

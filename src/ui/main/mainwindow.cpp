@@ -11,6 +11,9 @@
 #include "recordstore.h"
 #include "remarkspage.h"
 #include "settingsfile.h"
+#include "apppaths.h"
+#include "sketchmodule.h"
+#include "sketchpage.h"
 #include "statuspanel.h"
 #include "storegrid.h"
 
@@ -292,6 +295,10 @@ void TForm1::buildPages()
     }
     m_activePageName = pageDef(Uebersicht).name;
     connect(m_pages, &QTabWidget::currentChanged, this, &TForm1::pageAboutToChange);
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == Zeichnung && m_sketchPage)
+            m_sketchPage->drawPreview();
+    });
 }
 
 void TForm1::createDialogs()
@@ -356,10 +363,29 @@ void TForm1::firstShow()
     m_roomHeight = settings::loadDefaultRoomHeight();
     m_lists.load(TextLists::RoomNames);
     m_lists.load(TextLists::ApplianceTypes);
+    loadSketchModule();
     m_fontButton->setEnabled(false);
     setActivePage(Uebersicht);
     m_rememberedPage = pageDef(Uebersicht).name;
     modusWechsel();
+}
+
+// The sketch module is looked for once; only when it loads is there a page
+// "Zeichnung", whose preview then shows the current record's sketch.
+void TForm1::loadSketchModule()
+{
+    m_sketchModule = std::make_unique<SketchModule>();
+    const SketchModule::LoadResult result =
+        m_sketchModule->load(settings::applicationPath(u"Grundbild.exe"_qs), SketchModule::programLibraryDirs());
+    if (result == SketchModule::LoadResult::NotLoadable)
+        MessageBox::information(QString::fromLatin1(SketchModule::message));
+    if (result != SketchModule::LoadResult::Loaded)
+        return;
+    SketchModule::setInstalled(m_sketchModule.get());
+    m_sketchPage = new SketchPage(m_kq, m_sketchModule.get());
+    connect(m_sketchPage, &SketchPage::helpRequested, this, &TForm1::showHelp);
+    installPage(Zeichnung, m_sketchPage);
+    m_sketchPage->drawPreview();
 }
 
 // --- pages -------------------------------------------------------------------------
@@ -377,7 +403,7 @@ void TForm1::installPage(Page p, QWidget *content)
     old->deleteLater();
     m_pageWidgets[p] = content;
     m_pageInstalled[p] = true;
-    if (p == Anmerkungen)
+    if (p == Anmerkungen || p == Zeichnung)
         m_pages->setTabVisible(p, true);
     if (wasCurrent)
         m_pages->setCurrentIndex(p);
@@ -478,6 +504,8 @@ void TForm1::afterScroll()
     refreshStatus();
     updateNavigator();
     modusWechsel();
+    if (m_sketchPage && activePage() == Zeichnung)
+        m_sketchPage->drawPreview();
 }
 
 void TForm1::sortToggled(QToolButton *button, bool pressed)

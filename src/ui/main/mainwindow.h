@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class BindingSet;
 class CatalogStore;
@@ -16,6 +17,8 @@ class QToolButton;
 class RecordNavigator;
 class RecordStore;
 class RemarksPage;
+class SketchModule;
+class SketchPage;
 class StatusPanel;
 class StoreGrid;
 class TAboutBox;
@@ -94,6 +97,7 @@ private:
     void createDialogs();
     void openTables(const QString &dataDir);
     void firstShow();
+    void loadSketchModule();
 
     void navigate(bool (RecordStore::*move)());
     void insertRecord();
@@ -134,6 +138,8 @@ private:
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
     RemarksPage *m_remarksPage = nullptr;
+    std::unique_ptr<SketchModule> m_sketchModule;
+    SketchPage *m_sketchPage = nullptr;
     BindingSet *m_bindings = nullptr;
     RecordNavigator *m_navigator = nullptr;
     QToolButton *m_sortOwner = nullptr;

@@ -1,0 +1,170 @@
+#include "sketchmodule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString fixture(const char *kind)
+{
+    return QStringLiteral(SKETCH_FIXTURES) + u'/' + QString::fromLatin1(kind);
+}
+
+bool black(const QImage &image, int x, int y)
+{
+    return qGray(image.pixel(x, y)) < 128;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(SketchModule::LoadResult)
+
+class TestSketchModule : public QObject {
+    Q_OBJECT
+
+private slots:
+    void load_data();
+    void load();
+    void editPassesTheSharedList();
+    void previewAndProtocolPicture_data();
+    void previewAndProtocolPicture();
+    void protocolBoxIsFilledOnlyWithAModule();
+    void storedLines();
+};
+
+void TestSketchModule::load_data()
+{
+    QTest::addColumn<QString>("registered");
+    QTest::addColumn<QStringList>("ownDirs");
+    QTest::addColumn<SketchModule::LoadResult>("result");
+    QTest::addColumn<bool>("canEdit");
+    QTest::addColumn<bool>("canDraw");
+
+    using R = SketchModule::LoadResult;
+    const QString nowhere = u"<leer>"_qs;   // replaced by an empty temporary directory
+    const QString garbage = u"<kaputt>"_qs; // replaced by a directory with a file that is no library
+    QTest::newRow("registered, complete") << fixture("complete") << QStringList() << R::Loaded << true << true;
+    QTest::newRow("registered, without skizze") << fixture("noedit") << QStringList() << R::Loaded << false << true;
+    QTest::newRow("registered, without zeichne") << fixture("nodraw") << QStringList() << R::Loaded << true << false;
+    QTest::newRow("registered directory without the module") << nowhere << QStringList{fixture("complete")}
+                                                             << R::NotLoadable << false << false;
+    QTest::newRow("registered file is no library") << garbage << QStringList() << R::NotLoadable << false << false;
+    QTest::newRow("nothing registered: own directory") << QString() << QStringList{nowhere, fixture("complete")}
+                                                       << R::Loaded << true << true;
+    QTest::newRow("nothing registered, nothing found") << QString() << QStringList{nowhere, garbage}
+                                                       << R::NotInstalled << false << false;
+}
+
+void TestSketchModule::load()
+{
+    QFETCH(QString, registered);
+    QFETCH(QStringList, ownDirs);
+    QFETCH(SketchModule::LoadResult, result);
+    QFETCH(bool, canEdit);
+    QFETCH(bool, canDraw);
+
+    QTemporaryDir empty;
+    QTemporaryDir broken;
+    QFile bad(broken.filePath(u"zobeldll.so"_qs));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("\x7f" "ELF and then nothing");
+    bad.close();
+    auto place = [&](QString dir) {
+        if (dir == u"<leer>")
+            return empty.path();
+        if (dir == u"<kaputt>")
+            return broken.path();
+        return dir;
+    };
+    for (QString &d : ownDirs)
+        d = place(d);
+
+    SketchModule module;
+    QCOMPARE(module.load(place(registered), ownDirs), result);
+    QCOMPARE(module.isLoaded(), result == SketchModule::LoadResult::Loaded);
+    QCOMPARE(module.canEdit(), canEdit);
+    QCOMPARE(module.canDraw(), canDraw);
+    if (!canDraw)
+        QVERIFY(module.preview({u"a"_qs}).isNull());
+    if (!canEdit)
+        QCOMPARE(module.edit({u"a"_qs}), QStringList{u"a"_qs});
+}
+
+void TestSketchModule::editPassesTheSharedList()
+{
+    SketchModule module;
+    QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
+    QCOMPARE(module.edit({u"a"_qs}), (QStringList{u"a"_qs, u"Linie 2"_qs}));
+    QCOMPARE(module.edit({u"unverändert"_qs}), QStringList{u"unverändert"_qs});
+    // An empty sketch reaches the module as an empty list.
+    QCOMPARE(module.edit({}), QStringList{u"Linie 1"_qs});
+}
+
+void TestSketchModule::previewAndProtocolPicture_data()
+{
+    QTest::addColumn<int>("scale");   // 0: the preview of the page
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("preview") << 0 << QSize(600, 400);
+    QTest::newRow("protocol preview, s = 2") << 2 << QSize(1208, 808);
+    QTest::newRow("printing, s = 4") << 4 << QSize(2424, 1624);
+}
+
+void TestSketchModule::previewAndProtocolPicture()
+{
+    QFETCH(int, scale);
+    QFETCH(QSize, size);
+    SketchModule module;
+    QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
+    const QStringList lines{u"eins"_qs, u"zwei"_qs};
+    const QImage image = scale == 0 ? module.preview(lines) : module.picture(lines, scale);
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image.format(), QImage::Format_Mono);
+
+    // Sketch units to pixels: offset 0 and scale 0.5 for the preview, 2s and s otherwise.
+    const double s = scale == 0 ? 0.5 : scale;
+    const double off = scale == 0 ? 0 : 2 * scale;
+    auto px = [&](double unit) { return int(off + unit * s); };
+    QVERIFY(black(image, px(60), px(15)));    // first bar
+    QVERIFY(black(image, px(60), px(35)));    // second bar
+    QVERIFY(!black(image, px(60), px(25)));   // between them
+    QVERIFY(!black(image, px(60), px(55)));   // no third line, no third bar
+    QVERIFY(!black(image, px(115), px(15)));  // right of the bar
+    QVERIFY(!black(image, 0, 0));
+}
+
+void TestSketchModule::protocolBoxIsFilledOnlyWithAModule()
+{
+    QImage page(400, 300, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    const QRectF box(50, 40, 303, 201);
+    QPainter p(&page);
+    QVERIFY(!SketchModule::drawSketch(p, box, u"eins"_qs, 2));
+    QCOMPARE(page.pixel(55 + 15, 45 + 15), qRgb(255, 255, 255));
+
+    SketchModule module;
+    QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
+    SketchModule::setInstalled(&module);
+    QVERIFY(SketchModule::drawSketch(p, box, u"eins\nzwei"_qs, 4));
+    p.end();
+    // The picture fills the box: a bar of the sketch lies where its units say.
+    // Picture pixels (offset 2s, scale s) to box pixels.
+    const double k = box.width() / ((4 + 602) * 4);
+    const QPointF bar1 = box.topLeft() + QPointF((8 + 60 * 4) * k, (8 + 15 * 4) * k);
+    QVERIFY(black(page, int(bar1.x()), int(bar1.y())));
+    QVERIFY(!black(page, int(box.left() - 5), int(bar1.y())));
+    SketchModule::setInstalled(nullptr);
+}
+
+void TestSketchModule::storedLines()
+{
+    QCOMPARE(SketchModule::linesOf(QString()), QStringList());
+    QCOMPARE(SketchModule::linesOf(u"a\r\nb\n"_qs), (QStringList{u"a"_qs, u"b"_qs}));
+    QCOMPARE(SketchModule::linesOf(u"a\n\nb"_qs), (QStringList{u"a"_qs, QString(), u"b"_qs}));
+    QCOMPARE(SketchModule::textOf({u"a"_qs, QString(), u"b"_qs}), u"a\n\nb"_qs);
+}
+
+QTEST_MAIN(TestSketchModule)
+#include "test_sketchmodule.moc"

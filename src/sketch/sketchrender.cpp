@@ -36,12 +36,17 @@ QPen pen(const QPainter &p, double widthUnits, const QColor &color = Qt::black)
     return pen;
 }
 
-QFont textFont()
+// Text is 30 cm high in the sketch, but never smaller than 8 device pixels,
+// so that a thumbnail stays legible.
+constexpr double kMinTextPixels = 8;
+
+QFont textFont(const QPainter &p)
 {
     QFont f(u"DejaVu Sans"_qs);
     f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(int(kTextHeight));
-    f.setHintingPreference(QFont::PreferNoHinting);
+    const double s = deviceScale(p);
+    const double units = s > 0 && kTextHeight * s < kMinTextPixels ? kMinTextPixels / s : kTextHeight;
+    f.setPixelSize(std::max(1, int(std::lround(units))));
     return f;
 }
 
@@ -70,7 +75,7 @@ void text(QPainter &p, QPointF centre, const QString &s, double angleDegrees = 0
     if (s.isEmpty())
         return;
     p.save();
-    p.setFont(textFont());
+    p.setFont(textFont(p));
     p.setPen(Qt::black);
     p.translate(centre);
     p.rotate(angleDegrees);
@@ -185,7 +190,7 @@ void renderElement(QPainter &p, const Element &e)
         break;
     }
     case Kind::Label: {
-        p.setFont(textFont());
+        p.setFont(textFont(p));
         p.setPen(Qt::black);
         p.drawText(QPointF(e.a), e.text);
         break;

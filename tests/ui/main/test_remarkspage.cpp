@@ -28,15 +28,6 @@ namespace {
 const QString kSaveRecord = u"Daten wurden geändert. Jetzt speichern?"_qs;
 const QString kSaveCatalog = u"Daten im Anmerkungskatalog wurden geändert. Jetzt speichern?"_qs;
 
-template <typename T>
-T *find(QObject *root, const char *name)
-{
-    T *w = root->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("control %s not found", name);
-    return w;
-}
-
 QTextCharFormat formatOf(RichTextEdit *edit, const QString &word)
 {
     const QTextCursor found = edit->document()->find(word);
@@ -111,9 +102,9 @@ private:
             w.show();
             QApplication::setActiveWindow(&w);
             w.setActivePage(TForm1::Anmerkungen);
-            page = find<RemarksPage>(&w, "anmerkungen");
-            bem = find<RichTextEdit>(&w, "bemedit");
-            kat = find<RichTextEdit>(&w, "katedit");
+            page = findNamed<RemarksPage>(&w, "anmerkungen");
+            bem = findNamed<RichTextEdit>(&w, "bemedit");
+            kat = findNamed<RichTextEdit>(&w, "katedit");
         }
     };
 
@@ -155,9 +146,9 @@ void TestRemarksPage::catalogCopy()
     }
 
     if (row < 0) {
-        QTest::mouseClick(find<QPushButton>(&f.w, "kopierbtn"), Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(&f.w, "kopierbtn"), Qt::LeftButton);
     } else {
-        auto *grid = find<StoreGrid>(&f.w, "katgrid");
+        auto *grid = findNamed<StoreGrid>(&f.w, "katgrid");
         const QRect cell = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
@@ -224,7 +215,7 @@ void TestRemarksPage::fontCommand()
     }
     const QString before = f.w.recordStore()->fieldValue(u"Bemerkung"_qs).toString();
 
-    QTest::mouseClick(find<QToolButton>(&f.w, "zeichenbtn"), Qt::LeftButton);
+    QTest::mouseClick(findNamed<QToolButton>(&f.w, "zeichenbtn"), Qt::LeftButton);
     QCOMPARE(offered.size(), 1);
     // The dialog showed the attributes of the selection.
     QCOMPARE(offered[0].font.bold(), false);
@@ -245,7 +236,7 @@ void TestRemarksPage::fontCommand()
 
     // The formatting reaches the table and comes back from it.
     MessageBox::pushNextAnswer(PromptButton::Yes);
-    QTest::mouseClick(find<RecordNavigator>(&f.w, "navigator")->button(RecordNavigator::Next), Qt::LeftButton);
+    QTest::mouseClick(findNamed<RecordNavigator>(&f.w, "navigator")->button(RecordNavigator::Next), Qt::LeftButton);
     QCOMPARE(f.w.recordStore()->currentRow(), 1);
     QVERIFY(f.w.recordStore()->first());
     QVERIFY(isBold(f.bem, changed));
@@ -255,7 +246,7 @@ void TestRemarksPage::fontCommand()
 void TestRemarksPage::zeichenFollowsTheFocus()
 {
     Window f;
-    auto *zeichen = find<QToolButton>(&f.w, "zeichenbtn");
+    auto *zeichen = findNamed<QToolButton>(&f.w, "zeichenbtn");
     QVERIFY(!zeichen->isEnabled());
     int asked = 0;
     f.page->setFontChooser([&](QWidget *, const FontChoice &) -> std::optional<FontChoice> {
@@ -266,13 +257,13 @@ void TestRemarksPage::zeichenFollowsTheFocus()
     const QList<std::pair<const char *, bool>> steps = {
         {"bemedit", true}, {"katgrid", false}, {"katedit", true}, {"kurzbezedit", false}, {"bemedit", true}};
     for (const auto &[name, enabled] : steps) {
-        focus(find<QWidget>(&f.w, name));
+        focus(findNamed<QWidget>(&f.w, name));
         QVERIFY2(zeichen->isEnabled() == enabled, name);
     }
     // Without a current editor the command does nothing, even when called.
-    focus(find<QWidget>(&f.w, "katgrid"));
+    focus(findNamed<QWidget>(&f.w, "katgrid"));
     f.page->zeichenClick();
-    find<QAction>(f.page->editMenu(), "zeichen")->trigger();
+    findNamed<QAction>(f.page->editMenu(), "zeichen")->trigger();
     QCOMPARE(asked, 0);
     // A mouse click into an editor makes it current as well.
     QTest::mouseClick(f.kat->viewport(), Qt::LeftButton);
@@ -296,13 +287,13 @@ void TestRemarksPage::enteredEditorAsksWhenLeaving()
     Window f;
     const bool catalog = editor == u"katedit";
     if (!confirm)
-        find<QCheckBox>(&f.w, catalog ? "Bestaetigbox" : "aenderungsabfrage")->setChecked(false);
+        findNamed<QCheckBox>(&f.w, catalog ? "Bestaetigbox" : "aenderungsabfrage")->setChecked(false);
 
     // Entered, not typed into: leaving the row still asks.
-    focus(find<QWidget>(&f.w, editor.toLatin1().constData()));
+    focus(findNamed<QWidget>(&f.w, editor.toLatin1().constData()));
     if (confirm)
         MessageBox::pushNextAnswer(PromptButton::Yes);
-    auto *nav = find<RecordNavigator>(&f.w, catalog ? "katnavigator" : "navigator");
+    auto *nav = findNamed<RecordNavigator>(&f.w, catalog ? "katnavigator" : "navigator");
     QTest::mouseClick(nav->button(RecordNavigator::Next), Qt::LeftButton);
 
     const QStringList expected = confirm ? QStringList{catalog ? kSaveCatalog : kSaveRecord} : QStringList{};
@@ -346,22 +337,22 @@ void TestRemarksPage::editMenuActsOnTheCurrentEditor()
 
     focus(f.kat);
     select(f.kat, u"Dritter Satz."_qs);
-    find<QAction>(menu, "kopieren")->trigger();
+    findNamed<QAction>(menu, "kopieren")->trigger();
     focus(f.bem);
     f.bem->moveCursor(QTextCursor::End);
-    find<QAction>(menu, "einfuegen")->trigger();
+    findNamed<QAction>(menu, "einfuegen")->trigger();
     QCOMPARE(f.bem->toPlainText(), u"Vorher nachherDritter Satz."_qs);
-    find<QAction>(menu, "rueckgaengig")->trigger();
+    findNamed<QAction>(menu, "rueckgaengig")->trigger();
     QCOMPARE(f.bem->toPlainText(), u"Vorher nachher"_qs);
     select(f.bem, u"nachher"_qs);
-    find<QAction>(menu, "ausschneiden")->trigger();
+    findNamed<QAction>(menu, "ausschneiden")->trigger();
     QCOMPARE(f.bem->toPlainText(), u"Vorher "_qs);
     QCOMPARE(QApplication::clipboard()->text(), u"nachher"_qs);
 
     // Without a current editor the menu does nothing.
-    focus(find<QWidget>(&f.w, "katgrid"));
-    find<QAction>(menu, "einfuegen")->trigger();
-    find<QAction>(menu, "rueckgaengig")->trigger();
+    focus(findNamed<QWidget>(&f.w, "katgrid"));
+    findNamed<QAction>(menu, "einfuegen")->trigger();
+    findNamed<QAction>(menu, "rueckgaengig")->trigger();
     QCOMPARE(f.bem->toPlainText(), u"Vorher "_qs);
     QCOMPARE(f.kat->toPlainText(), u"Erster Satz. Zweiter Satz. Dritter Satz."_qs);
     f.w.recordStore()->cancel();
@@ -412,7 +403,7 @@ void TestRemarksPage::keyboard()
     QTest::keyClick(f.bem, Qt::Key_Tab, Qt::ControlModifier);
     QVERIFY(f.bem->toPlainText().endsWith(u'\t'));
     QTest::keyClick(f.bem, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), find<QWidget>(&f.w, "Bestaetigbox"));
+    QCOMPARE(QApplication::focusWidget(), findNamed<QWidget>(&f.w, "Bestaetigbox"));
     // The help button opens the page's topic.
     QCOMPARE(f.page->helpTopic(), u"::/anmerkungen.htm"_qs);
     f.w.recordStore()->cancel();
@@ -436,7 +427,7 @@ void TestRemarksPage::fontDialogKeepsFaceSizeStyleAndColour()
         QVERIFY(back.font.strikeOut());
         QCOMPARE(back.color, color);
     }
-    QCOMPARE(find<QComboBox>(&d, "farbe")->findText(u"Benutzerdefiniert"_qs), 16);
+    QCOMPARE(findNamed<QComboBox>(&d, "farbe")->findText(u"Benutzerdefiniert"_qs), 16);
     d.show();
     QCOMPARE(mnemonicClashes(&d), QStringList());
     QCOMPARE(d.windowTitle(), u"Schriftart"_qs);

@@ -21,15 +21,6 @@ namespace {
 const QString kInfo = u"Die Option \"Zeichnung drucken\" wurde aktiviert."_qs;
 const QString kSave = u"Daten wurden geändert. Jetzt speichern?"_qs;
 
-template <typename T>
-T *find(QObject *root, const char *name)
-{
-    T *w = root->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("control %s not found", name);
-    return w;
-}
-
 // Registers a sketch module directory in KQ2.ini as the drawing program's
 // application path; an empty kind removes the settings file.
 void registerModule(const QString &dir)
@@ -112,9 +103,9 @@ void TestSketchPage::findingTheModule()
     QCOMPARE(w.isTabShown(TForm1::Zeichnung), tabShown);
     if (!tabShown)
         return;
-    QVERIFY(find<QPushButton>(&w, "zeichnbtn")->isEnabled());
+    QVERIFY(findNamed<QPushButton>(&w, "zeichnbtn")->isEnabled());
     // The preview was drawn at start, before the page is ever opened.
-    QCOMPARE(barsShown(find<QLabel>(&w, "zeichnungbild")), 2);
+    QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 2);
     QCOMPARE(SketchModule::installed()->filePath(), fixture("complete") + u"/zobeldll.so"_qs);
 }
 
@@ -125,35 +116,35 @@ void TestSketchPage::editingWritesBackAndSwitchesPrintingOnce()
     TForm1 w;
     w.show();
     w.setActivePage(TForm1::Zeichnung);
-    auto *print = find<QCheckBox>(&w, "zeichnungdruckenbox");
+    auto *print = findNamed<QCheckBox>(&w, "zeichnungdruckenbox");
     QVERIFY(!print->isChecked());
 
     // First edit: the empty sketch comes back with one line, printing is
     // switched on with the information, the record is saved after the question.
     MessageBox::pushNextAnswer(PromptButton::Ok);
     MessageBox::pushNextAnswer(PromptButton::Yes);
-    QTest::mouseClick(find<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
     QCOMPARE(MessageBox::shownTexts(), (QStringList{kInfo, kSave}));
     QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"Linie 1"_qs);
     QVERIFY(storedRecord(1).value(u"Skizzedrucken"_qs).toBool());
     QVERIFY(print->isChecked());
     QCOMPARE(w.recordStore()->state(), StoreState::Browse);
-    QCOMPARE(barsShown(find<QLabel>(&w, "zeichnungbild")), 1);
+    QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 1);
 
     // Second edit: no information any more.
     MessageBox::resetScript();
     MessageBox::setScripted(true);
     MessageBox::pushNextAnswer(PromptButton::Yes);
-    QTest::mouseClick(find<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
     QCOMPARE(MessageBox::shownTexts(), QStringList{kSave});
     QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"Linie 1\nLinie 2"_qs);
-    QCOMPARE(barsShown(find<QLabel>(&w, "zeichnungbild")), 2);
+    QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 2);
 
     // "&Nein" to the question keeps the stored sketch as it was.
     MessageBox::resetScript();
     MessageBox::setScripted(true);
     MessageBox::pushNextAnswer(PromptButton::No);
-    QTest::mouseClick(find<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
+    QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
     QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"Linie 1\nLinie 2"_qs);
     QCOMPARE(w.recordStore()->current().value(u"Skizze"_qs).toString(), u"Linie 1\nLinie 2"_qs);
 }
@@ -168,7 +159,7 @@ void TestSketchPage::unchangedSketchStillCountsAsChanged()
     // A double click on the picture edits as "Zeichnen" does; leaving the
     // module without a change still writes back and asks before saving.
     MessageBox::pushNextAnswer(PromptButton::Yes);
-    QTest::mouseDClick(find<QLabel>(&w, "zeichnungbild"), Qt::LeftButton);
+    QTest::mouseDClick(findNamed<QLabel>(&w, "zeichnungbild"), Qt::LeftButton);
     QCOMPARE(MessageBox::shownTexts(), QStringList{kSave});
     QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"unverändert"_qs);
     QCOMPARE(w.recordStore()->state(), StoreState::Browse);
@@ -182,23 +173,23 @@ void TestSketchPage::moduleWithoutEntries()
         registerModule(fixture("noedit"));
         TForm1 w;
         w.show();
-        QTest::mouseClick(find<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
         QCOMPARE(MessageBox::shownTexts(), QStringList());
         QCOMPARE(w.recordStore()->state(), StoreState::Browse);
-        QCOMPARE(barsShown(find<QLabel>(&w, "zeichnungbild")), 1);
+        QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 1);
     }
     {
         // Without "zeichne" nothing is drawn, but editing works.
         registerModule(fixture("nodraw"));
         TForm1 w;
         w.show();
-        QCOMPARE(barsShown(find<QLabel>(&w, "zeichnungbild")), -1);
+        QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), -1);
         QImage page(20, 20, QImage::Format_RGB32);
         QPainter painter(&page);
         QVERIFY(!SketchModule::drawSketch(painter, QRectF(0, 0, 20, 20), u"a"_qs, 2));
         MessageBox::pushNextAnswer(PromptButton::Ok);
         MessageBox::pushNextAnswer(PromptButton::Yes);
-        QTest::mouseClick(find<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
+        QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);
         QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"a\nLinie 2"_qs);
     }
 }
@@ -209,14 +200,14 @@ void TestSketchPage::previewShowsTheCurrentRecord()
     seedRecords({{{u"Skizze"_qs, u"a"_qs}}, {{u"Skizze"_qs, u"a\nb\nc"_qs}}, {}});
     TForm1 w;
     w.show();
-    auto *picture = find<QLabel>(&w, "zeichnungbild");
+    auto *picture = findNamed<QLabel>(&w, "zeichnungbild");
     QCOMPARE(picture->size(), QSize(300, 200));
     w.setActivePage(TForm1::Zeichnung);
     QCOMPARE(barsShown(picture), 1);
 
     // Another record picked in the overview, then the page opened again.
     w.setActivePage(TForm1::Uebersicht);
-    find<StoreGrid>(&w, "kqgrid")->selectRow(1);
+    findNamed<StoreGrid>(&w, "kqgrid")->selectRow(1);
     QCOMPARE(barsShown(picture), 1);   // not redrawn while the page is not shown
     w.setActivePage(TForm1::Zeichnung);
     QCOMPARE(barsShown(picture), 3);
@@ -233,14 +224,14 @@ void TestSketchPage::keyboard()
     w.show();
     w.setActivePage(TForm1::Zeichnung);
     QCOMPARE(mnemonicClashes(&w), QStringList());
-    auto *page = find<SketchPage>(&w, "zeichnung");
+    auto *page = findNamed<SketchPage>(&w, "zeichnung");
     QCOMPARE(page->helpTopic(), u"::/zeichnung.htm"_qs);
     // Enter on the page edits the sketch.
     QApplication::setActiveWindow(&w);
-    find<QCheckBox>(&w, "zeichnungdruckenbox")->setFocus();
+    findNamed<QCheckBox>(&w, "zeichnungdruckenbox")->setFocus();
     MessageBox::pushNextAnswer(PromptButton::Ok);
     MessageBox::pushNextAnswer(PromptButton::Yes);
-    QTest::keyClick(find<QCheckBox>(&w, "zeichnungdruckenbox"), Qt::Key_Return);
+    QTest::keyClick(findNamed<QCheckBox>(&w, "zeichnungdruckenbox"), Qt::Key_Return);
     QCOMPARE(storedRecord(1).value(u"Skizze"_qs).toString(), u"Linie 1"_qs);
 }
 

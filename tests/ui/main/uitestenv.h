@@ -74,6 +74,16 @@ inline void seedCatalog(CatalogStore::Kind kind, const QList<QVariantMap> &rows)
     seedTable(store, rows);
 }
 
+// The control of `root` with this objectName; the test stops when there is none.
+template <typename T>
+T *findNamed(QObject *root, const char *name)
+{
+    T *w = root->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("control %s not found", name);
+    return w;
+}
+
 // A stored record of ./daten read back by its key, bypassing the window.
 inline Record storedRecord(int key)
 {

@@ -5,11 +5,10 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
-    : QDialog(parent)
+    : DialogBase(parent)
     , m_lists(lists)
 {
     setObjectName(u"Traumbezdlg"_qs);
@@ -25,17 +24,12 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     ok->setObjectName(u"okbtn"_qs);
     auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
     cancel->setObjectName(u"abbrechenbtn"_qs);
-    auto *help = new QPushButton(u"&Hilfe"_qs, this);
-    help->setObjectName(u"hilfebtn"_qs);
+    QPushButton *help = makeHelpButton();
     // Enter in the editor starts a new line; it must not press "OK".
-    for (QPushButton *b : {ok, cancel, help})
+    for (QPushButton *b : {ok, cancel})
         b->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &Traumbezdlg::accept);
     connect(cancel, &QPushButton::clicked, this, &Traumbezdlg::reject);
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(helpTopic()); });
-    // F1 in the window asks for the same topic as its "&Hilfe" button.
-    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(helpTopic()); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -47,14 +41,10 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     layout->addLayout(buttons);
 }
 
-QString Traumbezdlg::helpTopic() const
-{
-    return m_kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs;
-}
-
 void Traumbezdlg::editList(TextLists::Kind kind)
 {
     m_kind = kind;
+    setHelpTopic(kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs);
     setWindowTitle(kind == TextLists::RoomNames ? u"Raumbezeichnungen"_qs : u"Feuerstätten"_qs);
     const QStringList entries = m_lists->editorLines(kind);
     m_editor->setPlainText(entries.join(u'\n'));
@@ -80,5 +70,5 @@ void Traumbezdlg::accept()
     // user can try again or leave with "Abbrechen" instead of losing the text.
     if (!m_lists->save(m_kind, lines(), &MessageBox::instance()))
         return;
-    QDialog::accept();
+    DialogBase::accept();
 }

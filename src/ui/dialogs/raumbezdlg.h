@@ -1,15 +1,14 @@
 #pragma once
 
+#include "dialogbase.h"
 #include "textlists.h"
-
-#include <QDialog>
 
 class QPlainTextEdit;
 
 // The list dialog for the room names ("Raumbezeichnungen") and the appliance
 // types ("Feuerstätten"): one entry per line, "OK" writes the list's file and
 // loads the choices again from it; "Abbrechen" and the close box write nothing.
-class Traumbezdlg : public QDialog {
+class Traumbezdlg : public DialogBase {
     Q_OBJECT
 public:
     explicit Traumbezdlg(TextLists *lists, QWidget *parent = nullptr);
@@ -19,16 +18,12 @@ public:
     void editList(TextLists::Kind kind);
 
     TextLists::Kind kind() const { return m_kind; }
-    QString helpTopic() const;
     QPlainTextEdit *editor() const { return m_editor; }
 
     // The editor's lines as entries: a final line break starts no further entry.
     QStringList lines() const;
 
     void accept() override;
-
-signals:
-    void helpRequested(const QString &topicPath);
 
 private:
     TextLists *m_lists;

@@ -9,8 +9,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Ofenring"_qs);
-    QApplication::setApplicationDisplayName(u"Ofenring"_qs);
+    startup::setDesktopIdentity();
 
     // Only one copy works on the data directory.  A second start asks the
     // running copy to show its window and ends without a word, before any

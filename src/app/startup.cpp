@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "mainwindow.h"
+#include "programicon.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -9,6 +10,13 @@
 #include <QTranslator>
 
 namespace startup {
+
+void setDesktopIdentity()
+{
+    QApplication::setApplicationName(u"Ofenring"_qs);
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(u"ofenring"_qs);
+}
 
 bool useGerman(QApplication &app)
 {

@@ -6,6 +6,12 @@ class TForm1;
 
 namespace startup {
 
+// The program's name, its icon for every window, and the name of its desktop
+// entry (so that a desktop's task bar shows the entry's icon and name).  No
+// display name is set: Qt would append " — Ofenring" to every caption, and
+// the dialogs' captions are meant to stand alone ("Ortsliste", "Info").
+void setDesktopIdentity();
+
 // German numbers everywhere and German captions in Qt's own dialogs and
 // context menus (qtbase_de from the Qt translations).  True when the
 // translations were found.

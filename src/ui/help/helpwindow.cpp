@@ -95,6 +95,10 @@ HelpWindow::HelpWindow(QWidget *parent)
             m_browser->setSource(help::pageUrl(help::topics().at(row)));
     });
 
+    // The window opens with the contents list in hand, so the arrow keys
+    // walk the topics at once.
+    m_contents->setFocus();
+
     new QShortcut(QKeySequence::Back, m_browser, [this] { m_browser->backward(); });
     new QShortcut(QKeySequence::Forward, m_browser, [this] { m_browser->forward(); });
 }

@@ -55,7 +55,9 @@ StatusPanel::StatusPanel(QWidget *parent)
     grid->addWidget(m_owner[1], 1, 4);
     grid->addWidget(m_owner[2], 0, 5);
     grid->addWidget(m_owner[3], 1, 5);
-    for (int column : {1, 2, 4, 5})
+    // Each text column takes a fifth of the room the headings leave, the
+    // rest stays free on the right, so the two blocks keep together.
+    for (int column : {1, 2, 4, 5, 6})
         grid->setColumnStretch(column, 1);
     // 50 pixels high, or as high as two lines of the font need.
     setFixedHeight(qMax(50, grid->sizeHint().height()));

@@ -318,6 +318,10 @@ void TForm1::openTables(const QString &dataDir)
     m_owners->open(dataDir);
     if (m_tablesOpen)
         m_kq->first();
+    // Said now rather than at the first save that fails.
+    const QString readOnly = TableStore::readOnlyNotice(dataDir, {m_kq, m_remarks, m_places, m_owners});
+    if (!readOnly.isEmpty())
+        MessageBox::instance().tell(PromptKind::Warning, readOnly);
     m_bindings->refreshAll();
     m_grid->showCurrentRow();
     updateNavigator();
@@ -573,6 +577,30 @@ void TForm1::bringToFront()
     activateWindow();
 }
 
+bool TForm1::mayCloseWithoutSaving(TableStore *store)
+{
+    const StoreState s = store->state();
+    if (s != StoreState::Edit && s != StoreState::Insert)
+        return true;   // "&Nein": the changes are already dropped
+    if (!store->lastSaveFailed())
+        return false;  // "Abbrechen": the user stays with the changes
+    QString lost;
+    if (store == m_kq) {
+        lost = s == StoreState::Insert ? u"Der neue Datensatz geht dann verloren."_qs
+                                       : u"Die Änderungen am Datensatz %1 gehen dann verloren."_qs.arg(store->currentKey());
+    } else {
+        lost = store == m_owners ? u"Die Änderungen in der Eigentümerliste gehen dann verloren."_qs
+                                 : u"Die Änderungen in der Ortsliste gehen dann verloren."_qs;
+    }
+    const PromptButton answer = MessageBox::question(u"Die Änderungen lassen sich nicht speichern. "
+                                                     "Programm ohne Speichern beenden? "_qs + lost,
+                                                     PromptButton::Yes | PromptButton::No, PromptButton::No);
+    if (answer != PromptButton::Yes)
+        return false;
+    store->cancel();
+    return true;
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_closed) {
@@ -599,24 +627,20 @@ bool TForm1::shutdown()
 {
     // Pending changes of the installation record are saved with the usual
     // question.  "&Nein" drops them and the program ends; "Abbrechen" (or a
-    // typed number that does not convert, or a failed save) keeps the window
-    // open with the change still pending, so that nothing is lost unasked.
+    // typed number that does not convert) keeps the window open with the
+    // change still pending, so that nothing is lost unasked.  A save that
+    // cannot be written (full disk, read-only table) would fail again on every
+    // try: the user may then close without saving, told what is lost.
     if (m_tablesOpen) {
         if (!commitEdits())
             return false;
-        if (!m_kq->finishEditing()) {
-            const StoreState s = m_kq->state();
-            if (s == StoreState::Edit || s == StoreState::Insert)
-                return false;
-        }
+        if (!m_kq->finishEditing() && !mayCloseWithoutSaving(m_kq))
+            return false;
     }
     // An owner or place whose save was put off with "Abbrechen" in its list
     // window is still pending: it gets its question now, under the same rule.
     for (CatalogStore *catalog : {m_owners, m_places}) {
-        if (!catalog->isOpen() || catalog->finishEditing())
-            continue;
-        const StoreState s = catalog->state();
-        if (s == StoreState::Edit || s == StoreState::Insert)
+        if (catalog->isOpen() && !catalog->finishEditing() && !mayCloseWithoutSaving(catalog))
             return false;
     }
     // The remark catalog has its own question ("&Ja" / "&Nein" only).

@@ -30,6 +30,7 @@ private slots:
     void init() { m_dir.enter(); }
     void cleanup()
     {
+        TableStore::setTestPragmas({});
         QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
         m_dir.leave();
     }
@@ -40,6 +41,8 @@ private slots:
     void moveWithChangedRecord();
     void closeAndShutdown_data();
     void closeAndShutdown();
+    void readOnlyDataIsAnnouncedAndClosingIsNoTrap_data();
+    void readOnlyDataIsAnnouncedAndClosingIsNoTrap();
     void closeAsksForAnOwnerPutOff_data();
     void closeAsksForAnOwnerPutOff();
     void sortTogglesFormOneGroup();
@@ -242,6 +245,50 @@ void TestMainWindow::closeAndShutdown()
     QCOMPARE(ini.load() && ini.contains(u"VKQ"_qs, u"Hoehe"_qs), closed);
     if (closed)
         QCOMPARE(ini.value(u"vkq"_qs, u"hoehe"_qs), u"2,7"_qs);
+    QFile::remove(settings::settingsFilePath());
+}
+
+void TestMainWindow::readOnlyDataIsAnnouncedAndClosingIsNoTrap_data()
+{
+    QTest::addColumn<PromptButton>("closeWithoutSaving");
+    QTest::newRow("Nein keeps the window and the change") << PromptButton::No;
+    QTest::newRow("Ja closes, the change is lost") << PromptButton::Yes;
+}
+
+void TestMainWindow::readOnlyDataIsAnnouncedAndClosingIsNoTrap()
+{
+    QFETCH(PromptButton, closeWithoutSaving);
+    seedRecords({{{u"E_Name"_qs, u"Alt"_qs}}});
+    // Every table on a read-only medium.
+    TableStore::setTestPragmas(u"PRAGMA query_only = 1"_qs);
+    TForm1 w;
+    TableStore::setTestPragmas({});
+    QVERIFY(w.tablesOpen());
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{u"Das Datenverzeichnis \"daten\" ist schreibgeschützt. Sie können die Daten ansehen, "
+                         "aber Änderungen lassen sich nicht speichern."_qs});
+    w.show();
+    const int key = w.recordStore()->currentKey();
+    typeInto(w, "e_nameedit", u"Neu"_qs);
+
+    MessageBox::resetScript();
+    MessageBox::pushNextAnswer(PromptButton::Ok);    // Programm wirklich schließen?
+    MessageBox::pushNextAnswer(PromptButton::Yes);   // Jetzt speichern?
+    MessageBox::pushNextAnswer(PromptButton::Ok);    // why the save failed
+    MessageBox::pushNextAnswer(closeWithoutSaving);
+    QSignalSpy finished(&w, &TForm1::shutdownFinished);
+    find<QAction>(&w, "schliessen")->trigger();
+    QCOMPARE(MessageBox::shownTexts(),
+             (QStringList{u"Programm wirklich schließen?"_qs, u"Daten wurden geändert. Jetzt speichern?"_qs,
+                          u"Der Datensatz kann nicht in der Datei \"daten/kq.db\" gespeichert werden: "
+                          "Die Tabelle ist schreibgeschützt."_qs,
+                          u"Die Änderungen lassen sich nicht speichern. Programm ohne Speichern beenden? "
+                          "Die Änderungen am Datensatz %1 gehen dann verloren."_qs.arg(key)}));
+    const bool closed = closeWithoutSaving == PromptButton::Yes;
+    QCOMPARE(finished.count(), closed ? 1 : 0);
+    QCOMPARE(w.isVisible(), !closed);
+    QCOMPARE(w.recordStore()->isModified(), !closed);
+    QCOMPARE(storedRecord(key).text(u"E_Name"_qs), u"Alt"_qs);
     QFile::remove(settings::settingsFilePath());
 }
 

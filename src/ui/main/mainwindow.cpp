@@ -31,6 +31,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -349,8 +350,11 @@ void TForm1::firstShow()
 {
     m_printSettings = settings::loadPrintSettings();
     m_roomHeight = settings::loadDefaultRoomHeight();
-    m_lists.load(TextLists::RoomNames);
-    m_lists.load(TextLists::ApplianceTypes);
+    for (const TextLists::Kind kind : {TextLists::RoomNames, TextLists::ApplianceTypes}) {
+        // A list file that is no list is named once the window stands.
+        if (!m_lists.load(kind) && !m_lists.refusal(kind).isEmpty())
+            QTimer::singleShot(0, this, [text = m_lists.refusal(kind)] { MessageBox::error(text); });
+    }
     m_fontButton->setEnabled(false);
     setActivePage(Uebersicht);
     m_rememberedPage = pageDef(Uebersicht).name;

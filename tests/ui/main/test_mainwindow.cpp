@@ -56,6 +56,9 @@ private slots:
     void placeListFillsSiteOrOwner();
     void roomNameDialogCreatesFile();
     void roomNameDialogStaysOpenWhenFileCannotBeWritten();
+    void listDialogOkWithoutAnEditKeepsTheFile_data();
+    void listDialogOkWithoutAnEditKeepsTheFile();
+    void listFileThatIsNoListIsRefused();
     void helpKeyAndButtonsOpenTheirTopics();
 
 private:
@@ -607,6 +610,76 @@ void TestMainWindow::roomNameDialogStaysOpenWhenFileCannotBeWritten()
     QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
     QVERIFY(!dlg->isVisible());
     QCOMPARE(w.textLists().choices(TextLists::RoomNames).last(), u"Wintergarten"_qs);
+}
+
+void TestMainWindow::listDialogOkWithoutAnEditKeepsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("afterAnEdit");   // with "Sauna" added at the end
+    QTest::newRow("non-breaking space")
+        << QByteArray("G\xe4ste\xa0WC\r\nBad\r\n") << QByteArray("G\xe4ste\xa0WC\r\nBad\r\nSauna\r\n");
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0", 12)
+                            << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0S\0a\0u\0n\0a\0\r\0\n\0", 26);
+    QTest::newRow("empty last entry, LF") << QByteArray("Bad\n\n") << QByteArray("Bad\r\nSauna\r\n");
+}
+
+void TestMainWindow::listDialogOkWithoutAnEditKeepsTheFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, afterAnEdit);
+    QDir().mkpath(u"daten"_qs);
+    const auto writeList = [&](const QByteArray &b) {
+        QFile f(u"daten/raeume.txt"_qs);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(b);
+    };
+    const auto readList = [] {
+        QFile f(u"daten/raeume.txt"_qs);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    writeList(bytes);
+    TForm1 w;
+    w.show();
+    auto *dlg = find<Traumbezdlg>(&w, "Traumbezdlg");
+    find<QAction>(&w, "raumbezeichnungen")->trigger();
+    QVERIFY(dlg->isVisible());
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(readList(), bytes);
+
+    // An edit writes the list, in the file's encoding, with what the editor showed.
+    find<QAction>(&w, "raumbezeichnungen")->trigger();
+    dlg->editor()->moveCursor(QTextCursor::End);
+    if (!dlg->editor()->toPlainText().endsWith(u'\n'))
+        QTest::keyClick(dlg->editor(), Qt::Key_Return);
+    QTest::keyClicks(dlg->editor(), u"Sauna"_qs);
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QCOMPARE(readList(), afterAnEdit);
+}
+
+void TestMainWindow::listFileThatIsNoListIsRefused()
+{
+    QDir().mkpath(u"daten"_qs);
+    const QByteArray picture("\xff\xd8\xff\xe0\0\x10JFIF\0", 11);
+    {
+        QFile f(u"daten/feuerst.txt"_qs);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(picture);
+    }
+    const QString refusal = u"Die Datei daten/feuerst.txt ist keine Textdatei. Sie wird nicht als Liste verwendet "
+                            "und bleibt unverändert."_qs;
+    TForm1 w;
+    w.show();
+    QTRY_COMPARE(MessageBox::shownTexts(), QStringList{refusal});
+    QVERIFY(w.textLists().choices(TextLists::ApplianceTypes).isEmpty());
+
+    find<QAction>(&w, "feuerstaettenliste")->trigger();
+    QVERIFY(!find<Traumbezdlg>(&w, "Traumbezdlg")->isVisible());
+    QCOMPARE(MessageBox::shownTexts().last(),
+             refusal + u"\n\nUm die Liste hier zu bearbeiten, ersetzen oder löschen Sie die Datei."_qs);
+    QFile f(u"daten/feuerst.txt"_qs);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), picture);
 }
 
 void TestMainWindow::helpKeyAndButtonsOpenTheirTopics()

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "fieldlimits.h"
 #include "fireplace.h"
 #include "installationroom.h"
 #include "interconnectioncheck.h"
@@ -97,8 +98,11 @@ bool readInput(const QByteArray &input, const QStringList &typedFields, const QS
             double v = 0.0;
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
-            if (def.type == FieldType::Float && numfmt::parse(text, &v))
+            if (def.type == FieldType::Float && numfmt::parse(text, &v)) {
+                if (!checkFieldLimit(def.name, v, error))
+                    return false;
                 record.setValue(field, v);
+            }
             else if (def.type == FieldType::SmallInt && ok)
                 record.setValue(field, n);
         } else if (record.isNull(field)) {
@@ -297,8 +301,9 @@ CliResult runVolumen(const QByteArray &input)
     QJsonObject dims;
     for (auto it = in.begin(); it != in.end(); ++it) {
         if (it.key().compare(u"defaultHeight"_qs, Qt::CaseInsensitive) == 0) {
-            if (!it.value().isDouble() || !(it.value().toDouble() > 0.0))
-                return badInput(u"\"defaultHeight\" muss eine Zahl über 0 sein."_qs);
+            if (!it.value().isDouble() || !roomvolume::isPlausibleRoomHeight(it.value().toDouble()))
+                return badInput(u"\"defaultHeight\" muss eine Zahl über 0 und bis %1 sein."_qs.arg(
+                    numfmt::general(roomvolume::kMaxRoomHeight)));
             defaultHeight = it.value().toDouble();
             continue;
         }
@@ -308,7 +313,7 @@ CliResult runVolumen(const QByteArray &input)
                 if (it.key().compare(f, Qt::CaseInsensitive) == 0)
                     owner = &r;
         if (!owner)
-            return badInput(u"\"%1\" ist kein Maß eines Raumes (z. B. \"Ral\", \"R3b\", \"Hrhoehe\")."_qs.arg(it.key()));
+            return badInput(u"%1 ist kein Maß eines Raumes (z. B. \"Ral\", \"R3b\", \"Hrhoehe\")."_qs.arg(shownName(it.key())));
         if (room && room != owner)
             return badInput(u"Die Maße müssen zu einem Raum gehören."_qs);
         room = owner;

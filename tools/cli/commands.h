@@ -21,3 +21,5 @@ const std::vector<CliCommand> &cliCommands();
 
 // Exit status for bad input (malformed JSON, unknown field, wrong type).
 constexpr int kExitBadInput = 2;
+// Exit status when the output cannot be written (full disk, closed pipe).
+constexpr int kExitOutputFailed = 3;

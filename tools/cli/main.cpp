@@ -41,6 +41,14 @@ int main(int argc, char **argv)
     for (const CliCommand &c : cliCommands()) {
         if (c.name != args.first())
             continue;
+        if (c.runArgs) {
+            const CliResult r = c.runArgs(args.mid(1));
+            if (!r.error.isEmpty())
+                err << "ofenring-cli " << c.name << ": " << r.error << "\n";
+            err.flush();
+            std::fwrite(r.out.constData(), 1, size_t(r.out.size()), stdout);
+            return r.exitCode;
+        }
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) {
             err << "Die Standardeingabe kann nicht gelesen werden.\n";

@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -52,10 +53,9 @@ ExportFilePreviewDialog::ExportFilePreviewDialog(const QString &path, const QStr
     m_kind->addItem(u"Abnahme oder Abnahme II (export.txt)"_qs, int(Source::Abnahme));
     m_kindHint = new QLabel(this);
     m_kindHint->setObjectName(u"herkunfthinweis"_qs);
-    m_kindHint->setWordWrap(true);
     const std::optional<Source> byName = sourceFromFileName(path);
-    m_hintPrefix = byName ? u"Aus dem Dateinamen erkannt. "_qs
-                          : u"Der Dateiname nennt die Herkunft nicht, bitte wählen. "_qs;
+    m_hintPrefix = byName ? u"Aus dem Dateinamen erkannt.\n"_qs
+                          : u"Der Dateiname nennt die Herkunft nicht, bitte wählen.\n"_qs;
     setSource(byName.value_or(Source::SchoCom));
 
     auto *form = new QFormLayout;
@@ -102,12 +102,18 @@ ExportFilePreviewDialog::ExportFilePreviewDialog(const QString &path, const QStr
     setTabChain({m_kind, m_take, cancel, help});
 
     refresh();
-    // Every row visible without scrolling.
-    m_table->resizeColumnsToContents();
-    const int rows = m_table->verticalHeader()->length() + m_table->horizontalHeader()->height()
-                     + 2 * m_table->frameWidth();
-    m_table->setMinimumHeight(rows);
-    resize(fontMetrics().horizontalAdvance(u"M"_qs) * 52, sizeHint().height());
+    // Every row visible without scrolling, and a whole field of 30 characters
+    // (in bold, as a changed value is shown) in both value columns.
+    QFont bold = m_table->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    m_table->verticalHeader()->setDefaultSectionSize(metrics.lineSpacing() + 8);
+    m_table->resizeColumnToContents(0);
+    const int valueWidth = metrics.averageCharWidth() * 30 + 16;
+    m_table->setMinimumSize(m_table->columnWidth(0) + 2 * valueWidth + 2 * m_table->frameWidth(),
+                            int(std::size(kRows)) * m_table->verticalHeader()->defaultSectionSize()
+                                + m_table->horizontalHeader()->sizeHint().height() + 2 * m_table->frameWidth());
+    resize(minimumSizeHint());
 }
 
 Source ExportFilePreviewDialog::source() const
@@ -133,7 +139,7 @@ QList<FieldValue> ExportFilePreviewDialog::values() const
 void ExportFilePreviewDialog::refresh()
 {
     m_kindHint->setText(m_hintPrefix
-                        + u"Bei Abnahme werden Postleitzahl und Ort der Zeilen 7 und 12 getrennt, "
+                        + u"Bei Abnahme werden Postleitzahl und Ort der Zeilen 7 und 12 getrennt,\n"
                           "bei SchoCom steht die ganze Zeile im Ort."_qs);
 
     const QList<FieldValue> fromFile = values();

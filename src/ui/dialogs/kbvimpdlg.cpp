@@ -18,7 +18,7 @@ QString chooseWithFileDialog(QWidget *parent)
 {
     return QFileDialog::getOpenFileName(
         parent, u"Exportdatei öffnen"_qs, QDir::homePath(),
-        u"Exportdateien (AbnSch.EXP export.txt *.EXP *.exp *.txt *.TXT);;Alle Dateien (*)"_qs);
+        u"Exportdateien (*.EXP *.exp *.txt *.TXT);;Alle Dateien (*)"_qs);
 }
 
 Tkbvimpdlg::FileChooser &fileChooser()
@@ -82,9 +82,11 @@ Tkbvimpdlg::Tkbvimpdlg(const QStringList &entries, int preselected, QWidget *par
     layout->addWidget(m_empty);
     layout->addLayout(bottom);
 
-    // Room for the longest entry and the list of three without scrolling.
-    m_list->setMinimumHeight(m_list->fontMetrics().height() * 5);
+    // Room for the three programs (and a little more) without scrolling; the
+    // dialog opens at that height and may be made larger.
+    m_list->setMinimumHeight(m_list->fontMetrics().lineSpacing() * 6 + 2 * m_list->frameWidth());
     setMinimumWidth(fontMetrics().horizontalAdvance(u"M"_qs) * 34);
+    resize(minimumSizeHint());
 
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -206,16 +206,25 @@ QString statusMessage(Source source, int status)
 
 bool readExportFile(const QString &path, QStringList *lines)
 {
+    // Only a plain file: a device or pipe picked by mistake could be read
+    // without end.  An export file holds a few hundred bytes; the first MiB
+    // is more than any sixteen lines of one need.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
+    constexpr qint64 kMaxBytes = 1 << 20;
+    const QByteArray bytes = file.read(kMaxBytes);
     lines->clear();
-    // Lines beyond the mapped ones are not read at all.
-    while (lines->size() < kMappedLines && !file.atEnd()) {
-        QByteArray line = file.readLine();
-        if (line.endsWith('\n'))
-            line.chop(line.endsWith("\r\n") ? 2 : 1);
-        lines->append(TextLists::decodeWindows1252(line));
+    qsizetype start = 0;
+    while (lines->size() < kMappedLines && start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        if (end < 0)
+            end = bytes.size();
+        if (end > start && bytes.at(end - 1) == '\r')
+            --end;   // CR LF
+        lines->append(TextLists::decodeWindows1252(bytes.mid(start, end - start)));
+        start = next;
     }
     return true;
 }

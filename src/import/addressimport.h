@@ -86,7 +86,8 @@ QString statusMessage(Source source, int status);
 constexpr int kMappedLines = 16;
 
 // Reads the first 16 lines of an export file (Windows-1252; lines end in CR LF,
-// a lone LF is taken as well).  False when the file cannot be opened.
+// a lone LF is taken as well).  False when it is no plain file or cannot be
+// opened.
 bool readExportFile(const QString &path, QStringList *lines);
 
 struct FieldValue {

@@ -79,6 +79,8 @@ private slots:
     void exportFileByLineMap_data();
     void exportFileByLineMap();
     void emptyTableGetsANewRecord();
+    void unreadableExportFileChangesNothing_data();
+    void unreadableExportFileChangesNothing();
     void exportRun_data();
     void exportRun();
     void libraryMissingAtImportTime();
@@ -389,6 +391,27 @@ void TestAddressImport::emptyTableGetsANewRecord()
     QCOMPARE(m_store->fieldValue(u"E_Name"_qs).toString(), u"Hans Müller"_qs);
     QVERIFY(m_store->post());
     QCOMPARE(m_store->rowCount(), 1);
+}
+
+void TestAddressImport::unreadableExportFileChangesNothing_data()
+{
+    QTest::addColumn<QString>("path");   // relative to the test directory, or absolute
+    QTest::newRow("missing") << u"fehlt/export.txt"_qs;
+    QTest::newRow("a directory") << u"daten"_qs;
+    QTest::newRow("a device that never ends") << u"/dev/zero"_qs;
+}
+
+void TestAddressImport::unreadableExportFileChangesNothing()
+{
+    QFETCH(QString, path);
+    openStoreWithRecord();
+    const QString file = QDir(m_dir->path()).absoluteFilePath(path);
+    QCOMPARE(importExportFile(file, Source::Abnahme, *m_store, m_prompter), Outcome::NotImported);
+    QCOMPARE(m_prompter.asked(),
+             QStringList{u"Die Exportdatei %1 kann nicht geöffnet werden. Es wurden keine Adressen übernommen."_qs.arg(
+                 QDir::toNativeSeparators(file))});
+    QCOMPARE(m_store->state(), StoreState::Browse);
+    QCOMPARE(currentAddress(), priorValues());
 }
 
 // --- running an export library ------------------------------------------------------

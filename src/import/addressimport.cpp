@@ -66,7 +66,7 @@ QString fieldOfLine(int line)
 // the run ends, whichever way it ends.
 class RunScope {
 public:
-    RunScope(const WaitCursor &cursor) : m_dir(QDir::currentPath()), m_cursor(cursor)
+    explicit RunScope(const WaitCursor &cursor) : m_dir(QDir::currentPath()), m_cursor(cursor)
     {
         setCursor(true);
     }

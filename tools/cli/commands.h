@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // One subcommand of ofenring-cli: reads its JSON input, writes its JSON output.
@@ -15,6 +16,9 @@ struct CliCommand {
     QString name;
     QString help;  // German, several lines: keys read and keys written
     CliResult (*run)(const QByteArray &input);
+    // A command that takes its input from the command line instead of
+    // standard input (then `run` is not used).
+    CliResult (*runArgs)(const QStringList &args) = nullptr;
 };
 
 const std::vector<CliCommand> &cliCommands();

@@ -4,6 +4,7 @@
 
 #include "commands.h"
 #include "fieldlimits.h"
+#include "jsonrecord.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -71,6 +72,15 @@ int main(int argc, char **argv)
     for (const CliCommand &c : cliCommands()) {
         if (c.name != args.first())
             continue;
+        if (c.runArgs) {
+            const CliResult r = c.runArgs(args.mid(1));
+            if (!r.error.isEmpty())
+                err << "ofenring-cli " << c.name << ": " << r.error << "\n";
+            err.flush();
+            if (!writeOutput(r.out, err))
+                return kExitOutputFailed;
+            return r.exitCode;
+        }
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) {
             err << "Die Standardeingabe kann nicht gelesen werden.\n";
@@ -84,6 +94,6 @@ int main(int argc, char **argv)
             return kExitOutputFailed;
         return r.exitCode;
     }
-    err << "Unbekannter Befehl \"" << args.first() << "\". Mit --help werden alle Befehle aufgelistet.\n";
+    err << "Unbekannter Befehl " << shownName(args.first()) << ". Mit --help werden alle Befehle aufgelistet.\n";
     return kExitBadInput;
 }

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "addressimportflow.h"
 #include "catalogstore.h"
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
@@ -263,8 +264,10 @@ void TForm1::buildPages()
     connect(m_general->siteOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(SitePlace); });
     connect(m_general->ownerOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(OwnerPlace); });
     connect(m_general->eigentuemerlisteButton(), &QPushButton::clicked, this, [this] { showEigentuemerliste(true); });
-    // The address import comes with the district programs' export; until then greyed.
-    m_general->importButton()->setEnabled(false);
+    connect(m_general->importButton(), &QPushButton::clicked, this, [this] {
+        if (m_tablesOpen && commitEdits())
+            startAddressImport(m_kq, this, [this](const QString &topic) { showHelp(topic); });
+    });
     connect(m_general->helpButton(), &QPushButton::clicked, this, [this] { showHelp(u"::/allgemeine angaben.htm"_qs); });
 
     for (int p = 0; p < PageCount; ++p) {

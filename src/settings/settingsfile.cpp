@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include "windows1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,17 +9,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <algorithm>
-#include <iterator>
 
 namespace {
-
-// Windows-1252 characters 0x80..0x9F (files written by older programs).
-const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 bool isUtf8(const QByteArray &bytes)
 {
@@ -26,42 +19,12 @@ bool isUtf8(const QByteArray &bytes)
     return !utf8.hasError();
 }
 
-QString fromWindows1252(const QByteArray &bytes)
-{
-    QString w;
-    w.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar b = uchar(ch);
-        w += (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
-    }
-    return w;
-}
-
-// False when the text holds a character Windows-1252 cannot write.
-bool toWindows1252(const QString &text, QByteArray *out)
-{
-    out->clear();
-    out->reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            *out += char(u);
-            continue;
-        }
-        const auto *hit = std::find(std::begin(kHighControls), std::end(kHighControls), u);
-        if (hit == std::end(kHighControls))
-            return false;
-        *out += char(0x80 + (hit - std::begin(kHighControls)));
-    }
-    return true;
-}
-
 // One line of a byte-oriented file.  A line that is valid UTF-8 is read as
 // UTF-8, any other as Windows-1252: a file that an older program wrote in
 // Windows-1252 and a newer one extended in UTF-8 reads right in both parts.
 QString decodeLine(const QByteArray &raw)
 {
-    return isUtf8(raw) ? QString::fromUtf8(raw) : fromWindows1252(raw);
+    return isUtf8(raw) ? QString::fromUtf8(raw) : windows1252::decode(raw);
 }
 
 // "[name]" (blanks around allowed) -> name; empty when the line is no section header.
@@ -180,7 +143,7 @@ QByteArray SettingsFile::encoded() const
         // A changed line in the file's own encoding; a character that
         // Windows-1252 lacks makes that one line UTF-8 rather than being lost.
         QByteArray line;
-        if (m_encoding != Encoding::Windows1252 || !toWindows1252(m_lines[i], &line))
+        if (m_encoding != Encoding::Windows1252 || !windows1252::encode(m_lines[i], &line))
             line = m_lines[i].toUtf8();
         bytes += line;
     }

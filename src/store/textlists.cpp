@@ -1,6 +1,6 @@
 #include "textlists.h"
 
-#include <algorithm>
+#include "windows1252.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,15 +10,9 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-namespace {
+#include <algorithm>
 
-// Windows-1252 characters 0x80..0x9F; the rest of the code page is Latin-1.
-// Unassigned positions (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls.
-const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+namespace {
 
 bool isValidUtf8(const QByteArray &bytes)
 {
@@ -214,32 +208,12 @@ bool TextLists::writeFile(const QString &path, const QStringList &lines, Encodin
 
 QString TextLists::decodeWindows1252(const QByteArray &bytes)
 {
-    QString s;
-    s.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar b = uchar(ch);
-        s += (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
-    }
-    return s;
+    return windows1252::decode(bytes);
 }
 
 QByteArray TextLists::encodeWindows1252(const QString &text)
 {
     QByteArray out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out += char(u);
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i)
-            if (kHighControls[i] == u) {
-                mapped = char(0x80 + i);
-                break;
-            }
-        out += mapped;
-    }
+    windows1252::encode(text, &out);
     return out;
 }

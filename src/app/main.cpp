@@ -13,12 +13,10 @@ int main(int argc, char *argv[])
 
     // Only one copy works on the data directory.  A second start asks the
     // running copy to show its window and ends without a word, before any
-    // window or table of its own exists.
+    // window or table of its own exists; a lock it cannot settle is explained.
     SingleInstance guard;
-    if (!guard.tryBecomePrimary()) {
-        guard.notifyPrimary();
-        return 0;
-    }
+    if (const int status = startup::claimSingleInstance(guard); status >= 0)
+        return status;
 
     startup::useGerman(app);
 

@@ -17,6 +17,12 @@ void setDesktopIdentity();
 // translations were found.
 bool useGerman(QApplication &app);
 
+// Settles which copy of the program runs, before any window exists.  Returns
+// -1 when this copy goes on starting; otherwise the exit status: 0 when the
+// running copy answered and shows its window, 1 when the start is blocked (a
+// German message has said what blocks it and what to do).
+int claimSingleInstance(SingleInstance &guard, int answerTimeoutMs = 3000);
+
 // A second start of the program asks the running copy to show its main
 // window: restored when it was minimised, and in front.
 void raiseOnSecondStart(SingleInstance &guard, TForm1 &window);

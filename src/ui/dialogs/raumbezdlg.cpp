@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
@@ -43,28 +44,46 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
 
 void Traumbezdlg::editList(TextLists::Kind kind)
 {
+    const TextLists::ListFile file = m_lists->editorFile(kind);
+    if (file.status == TextLists::ListFile::Refused) {
+        // Filling the editor with something else would let "OK" overwrite the file.
+        MessageBox::error(file.refusal
+                          + u"\n\nUm die Liste hier zu bearbeiten, ersetzen oder löschen Sie die Datei."_qs);
+        return;
+    }
     m_kind = kind;
     setHelpTopic(kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs);
+    m_original = file.lines;
+    m_fromFile = file.status == TextLists::ListFile::Read;
     setWindowTitle(kind == TextLists::RoomNames ? u"Raumbezeichnungen"_qs : u"Feuerstätten"_qs);
-    const QStringList entries = m_lists->editorLines(kind);
-    m_editor->setPlainText(entries.join(u'\n'));
+    m_editor->setPlainText(file.lines.join(u'\n'));
+    m_editor->document()->setModified(false);
     m_editor->moveCursor(QTextCursor::Start);
     open();
 }
 
 QStringList Traumbezdlg::lines() const
 {
-    const QString text = m_editor->toPlainText();
-    if (text.isEmpty())
-        return {};
-    QStringList result = text.split(u'\n');
-    if (text.endsWith(u'\n'))
+    // Block by block rather than toPlainText(), which turns a non-breaking
+    // space into a blank.
+    QStringList result;
+    for (QTextBlock b = m_editor->document()->begin(); b.isValid(); b = b.next())
+        result << b.text();
+    // A final line break starts no further entry (and an empty editor holds none).
+    if (!result.isEmpty() && result.last().isEmpty())
         result.removeLast();
     return result;
 }
 
 void Traumbezdlg::accept()
 {
+    // Nothing edited: the file stays as it is, byte for byte (its encoding,
+    // an empty last entry, characters the editor shows alike).  Without a
+    // file "OK" creates it from the offered list.
+    if (m_fromFile && (!m_editor->document()->isModified() || lines() == m_original)) {
+        DialogBase::accept();
+        return;
+    }
     // A file that cannot be written is reported by the list and the choices
     // stay as they were.  The dialog stays open with the typed list, so the
     // user can try again or leave with "Abbrechen" instead of losing the text.

@@ -14,7 +14,8 @@ public:
     explicit Traumbezdlg(TextLists *lists, QWidget *parent = nullptr);
 
     // Fills the editor from the list's file (or the current choices when the
-    // file cannot be read) and shows the dialog modally over its parent.
+    // file cannot be read) and shows the dialog modally over its parent.  A
+    // refused file (no text, far too big) is reported and the dialog not shown.
     void editList(TextLists::Kind kind);
 
     TextLists::Kind kind() const { return m_kind; }
@@ -29,4 +30,6 @@ private:
     TextLists *m_lists;
     TextLists::Kind m_kind = TextLists::RoomNames;
     QPlainTextEdit *m_editor = nullptr;
+    QStringList m_original;   // the entries the editor was filled with
+    bool m_fromFile = false;  // ...read from the list's file
 };

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "addressimportflow.h"
 #include "catalogstore.h"
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
@@ -37,6 +38,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -285,8 +287,10 @@ void TForm1::buildPages()
     connect(m_general->siteOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(SitePlace); });
     connect(m_general->ownerOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(OwnerPlace); });
     connect(m_general->eigentuemerlisteButton(), &QPushButton::clicked, this, [this] { showEigentuemerliste(true); });
-    // The address import comes with the district programs' export; until then greyed.
-    m_general->importButton()->setEnabled(false);
+    connect(m_general->importButton(), &QPushButton::clicked, this, [this] {
+        if (m_tablesOpen && commitEdits())
+            startAddressImport(m_kq, this, [this](const QString &topic) { showHelp(topic); });
+    });
     connect(m_general, &GeneralPage::helpRequested, this, &TForm1::showHelp);
 
     for (int p = 0; p < PageCount; ++p) {
@@ -344,6 +348,10 @@ void TForm1::openTables(const QString &dataDir)
     m_owners->open(dataDir);
     if (m_tablesOpen)
         m_kq->first();
+    // Said now rather than at the first save that fails.
+    const QString readOnly = TableStore::readOnlyNotice(dataDir, {m_kq, m_remarks, m_places, m_owners});
+    if (!readOnly.isEmpty())
+        MessageBox::instance().tell(PromptKind::Warning, readOnly);
     m_bindings->refreshAll();
     m_grid->showCurrentRow();
     updateNavigator();
@@ -363,8 +371,11 @@ void TForm1::firstShow()
 {
     m_printSettings = settings::loadPrintSettings();
     m_roomHeight = settings::loadDefaultRoomHeight();
-    m_lists.load(TextLists::RoomNames);
-    m_lists.load(TextLists::ApplianceTypes);
+    for (const TextLists::Kind kind : {TextLists::RoomNames, TextLists::ApplianceTypes}) {
+        // A list file that is no list is named once the window stands.
+        if (!m_lists.load(kind) && !m_lists.refusal(kind).isEmpty())
+            QTimer::singleShot(0, this, [text = m_lists.refusal(kind)] { MessageBox::error(text); });
+    }
     m_fontButton->setEnabled(false);
     setActivePage(Uebersicht);
     m_rememberedPage = pageDef(Uebersicht).name;
@@ -623,6 +634,30 @@ void TForm1::bringToFront()
     activateWindow();
 }
 
+bool TForm1::mayCloseWithoutSaving(TableStore *store)
+{
+    const StoreState s = store->state();
+    if (s != StoreState::Edit && s != StoreState::Insert)
+        return true;   // "&Nein": the changes are already dropped
+    if (!store->lastSaveFailed())
+        return false;  // "Abbrechen": the user stays with the changes
+    QString lost;
+    if (store == m_kq) {
+        lost = s == StoreState::Insert ? u"Der neue Datensatz geht dann verloren."_qs
+                                       : u"Die Änderungen am Datensatz %1 gehen dann verloren."_qs.arg(store->currentKey());
+    } else {
+        lost = store == m_owners ? u"Die Änderungen in der Eigentümerliste gehen dann verloren."_qs
+                                 : u"Die Änderungen in der Ortsliste gehen dann verloren."_qs;
+    }
+    const PromptButton answer = MessageBox::question(u"Die Änderungen lassen sich nicht speichern. "
+                                                     "Programm ohne Speichern beenden? "_qs + lost,
+                                                     PromptButton::Yes | PromptButton::No, PromptButton::No);
+    if (answer != PromptButton::Yes)
+        return false;
+    store->cancel();
+    return true;
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_closed) {
@@ -650,24 +685,20 @@ bool TForm1::shutdown()
 {
     // Pending changes of the installation record are saved with the usual
     // question.  "&Nein" drops them and the program ends; "Abbrechen" (or a
-    // typed number that does not convert, or a failed save) keeps the window
-    // open with the change still pending, so that nothing is lost unasked.
+    // typed number that does not convert) keeps the window open with the
+    // change still pending, so that nothing is lost unasked.  A save that
+    // cannot be written (full disk, read-only table) would fail again on every
+    // try: the user may then close without saving, told what is lost.
     if (m_tablesOpen) {
         if (!commitEdits())
             return false;
-        if (!m_kq->finishEditing()) {
-            const StoreState s = m_kq->state();
-            if (s == StoreState::Edit || s == StoreState::Insert)
-                return false;
-        }
+        if (!m_kq->finishEditing() && !mayCloseWithoutSaving(m_kq))
+            return false;
     }
     // An owner or place whose save was put off with "Abbrechen" in its list
     // window is still pending: it gets its question now, under the same rule.
     for (CatalogStore *catalog : {m_owners, m_places}) {
-        if (!catalog->isOpen() || catalog->finishEditing())
-            continue;
-        const StoreState s = catalog->state();
-        if (s == StoreState::Edit || s == StoreState::Insert)
+        if (catalog->isOpen() && !catalog->finishEditing() && !mayCloseWithoutSaving(catalog))
             return false;
     }
     // The remark catalog has its own question ("&Ja" / "&Nein" only).

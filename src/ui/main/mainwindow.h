@@ -17,6 +17,7 @@ class RecordNavigator;
 class RecordStore;
 class StatusPanel;
 class StoreGrid;
+class TableStore;
 class TAboutBox;
 class Teigentuemerdlg;
 class Tortslistdlg;
@@ -113,6 +114,9 @@ private:
 
     bool confirmClose();
     bool shutdown();
+    // After a failed save of a pending row at closing: asks whether to close
+    // without saving it, naming what is lost; true when the program may end.
+    bool mayCloseWithoutSaving(TableStore *store);
 
     void takeOwner();
     void takePlace(PlaceTarget target);

@@ -46,10 +46,7 @@ private:
     template <typename T>
     static T *find(QObject *root, const char *name)
     {
-        T *w = root->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("control %s not found", name);
-        return w;
+        return findNamed<T>(root, name);
     }
     // A window with both mode pages, shown and active.
     static void showWithModePages(TForm1 &w)

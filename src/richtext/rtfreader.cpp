@@ -1,6 +1,6 @@
 #include "rtf.h"
 
-#include "codepage1252.h"
+#include "windows1252.h"
 
 #include <QColor>
 #include <QHash>
@@ -356,7 +356,7 @@ void Reader::textByte(unsigned char byte)
         if (byte == ';')
             endFontEntry();
         else
-            appendText(sanitized(cp1252::toUnicode(byte).unicode()));
+            appendText(sanitized(windows1252::decodeByte(byte).unicode()));
         return;
     }
     if (g.dest == Dest::ColorTable) {
@@ -377,7 +377,7 @@ void Reader::textByte(unsigned char byte)
     }
     if (byte < 0x20)
         return;
-    const QChar c = cp1252::toUnicode(byte);
+    const QChar c = windows1252::decodeByte(byte);
     if (!c.isNull())
         appendText(sanitized(c.unicode()));
 }
@@ -388,7 +388,7 @@ void Reader::hexByte(unsigned char byte)
         return;
     if (top().dest != Dest::Text && top().dest != Dest::FontTable)
         return;
-    const QChar c = cp1252::toUnicode(byte);
+    const QChar c = windows1252::decodeByte(byte);
     if (!c.isNull())
         appendText(sanitized(c.unicode()));
 }
@@ -676,7 +676,7 @@ QString crudePlainText(const QByteArray &data)
             continue;
         }
         if (c != '\\') {
-            const QChar u = sanitized(cp1252::toUnicode(c).unicode());
+            const QChar u = sanitized(windows1252::decodeByte(c).unicode());
             if (!u.isNull())
                 out.append(u);
             ++i;
@@ -693,7 +693,7 @@ QString crudePlainText(const QByteArray &data)
             bool ok = false;
             const int v = data.mid(i + 1, 2).toInt(&ok, 16);
             if (ok) {
-                const QChar u = sanitized(cp1252::toUnicode(static_cast<unsigned char>(v)).unicode());
+                const QChar u = sanitized(windows1252::decodeByte(static_cast<unsigned char>(v)).unicode());
                 if (!u.isNull())
                     out.append(u);
             }
@@ -726,13 +726,7 @@ QString decodePlain(const QByteArray &data)
     QString text = utf8.decode(data);
     if (!utf8.hasError())
         return text;
-    text.clear();
-    text.reserve(data.size());
-    for (char ch : data) {
-        const QChar c = cp1252::toUnicode(static_cast<unsigned char>(ch));
-        if (!c.isNull())
-            text.append(c);
-    }
+    text = windows1252::decode(data);
     return text;
 }
 
@@ -784,7 +778,7 @@ QByteArray storedBytes(const QString &stored)
             out.append(char(c.unicode()));
             continue;
         }
-        const int b = cp1252::fromUnicode(c);
+        const int b = windows1252::encodeChar(c);
         if (b >= 0) {
             out.append(char(b));
             continue;

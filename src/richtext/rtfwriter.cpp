@@ -1,6 +1,6 @@
 #include "rtf.h"
 
-#include "codepage1252.h"
+#include "windows1252.h"
 
 #include <QColor>
 #include <QTextBlock>
@@ -193,7 +193,7 @@ private:
                 continue;   // layout markers of the document, not text
             } else if (u < 0x80) {
                 out += char(u);
-            } else if (const int b = cp1252::fromUnicode(c); b >= 0) {
+            } else if (const int b = windows1252::encodeChar(c); b >= 0) {
                 out += "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
             } else {
                 out += "\\u" + QByteArray::number(qint16(u)) + "?";

@@ -105,6 +105,20 @@ void RichTextEdit::mouseReleaseEvent(QMouseEvent *event)
     emit mouseReleased();
 }
 
+bool RichTextEdit::event(QEvent *event)
+{
+    // Ctrl+Tab types a tab here, before the window takes it for the next page
+    // (Ctrl+Page Down still turns the page from inside the editor).
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::ControlModifier && !isReadOnly()) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTextEdit::event(event);
+}
+
 void RichTextEdit::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::ControlModifier && !isReadOnly()) {

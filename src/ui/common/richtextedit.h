@@ -7,7 +7,8 @@
 // a word processor receives it with its formatting, and a paste prefers RTF
 // (then HTML, then plain text) from whatever program copied it.
 //
-// Tab moves the focus on, as in a form; Ctrl+Tab types a tab character.
+// Tab moves the focus on, as in a form; Ctrl+Tab types a tab character
+// (Ctrl+Page Down and Up turn the window's pages from here).
 class RichTextEdit : public QTextEdit {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ signals:
     void mouseReleased();
 
 protected:
+    bool event(QEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;

@@ -404,6 +404,10 @@ void TestRemarksPage::keyboard()
     QVERIFY(f.bem->toPlainText().endsWith(u'\t'));
     QTest::keyClick(f.bem, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), findNamed<QWidget>(&f.w, "Bestaetigbox"));
+    // Ctrl+Page Down turns the page from inside the editor.
+    focus(f.bem);
+    QTest::keyClick(f.bem, Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(f.w.activePage(), TForm1::Uebersicht);
     // The help button opens the page's topic.
     QCOMPARE(f.page->helpTopic(), u"::/anmerkungen.htm"_qs);
     f.w.recordStore()->cancel();

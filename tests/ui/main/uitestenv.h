@@ -32,6 +32,16 @@ struct UiTestDir {
     }
 };
 
+// The control of that object name below `root`; a test cannot go on without it.
+template <typename T>
+T *findNamed(QObject *root, const char *name)
+{
+    T *w = root->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("control %s not found", name);
+    return w;
+}
+
 // Points HOME and the XDG directories at a temporary directory; call before
 // the application object exists.
 inline void useTemporaryHome()
@@ -72,16 +82,6 @@ inline void seedCatalog(CatalogStore::Kind kind, const QList<QVariantMap> &rows)
 {
     CatalogStore store(kind);
     seedTable(store, rows);
-}
-
-// The control of `root` with this objectName; the test stops when there is none.
-template <typename T>
-T *findNamed(QObject *root, const char *name)
-{
-    T *w = root->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("control %s not found", name);
-    return w;
 }
 
 // A stored record of ./daten read back by its key, bypassing the window.

@@ -687,8 +687,10 @@ bool TableStore::isModified() const
 
 void TableStore::markModified()
 {
-    if (m_state == StoreState::Edit)
-        m_markedModified = true;
+    if (m_state != StoreState::Edit || m_markedModified)
+        return;
+    m_markedModified = true;
+    emit markedModified();
 }
 
 bool TableStore::edit()

@@ -197,6 +197,7 @@ signals:
     void afterPost();      // the save is committed to the file
     void stateChanged(StoreState state);
     void fieldChanged(const QString &name);   // one field of the current row changed (declared spelling)
+    void markedModified();                    // the current row was marked as changed (markModified)
     void currentReloaded();                   // the current row's values changed as a whole (any move, cancel, post)
     void rowChanged(int row);                 // the values shown for one row changed (edit, post, cancel)
     void rowsReset();                         // the key list was rebuilt (open, order, restriction, insert, delete, post)

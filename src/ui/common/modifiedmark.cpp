@@ -14,6 +14,7 @@ ModifiedMark::ModifiedMark(QWidget *window, const QString &caption, const QList<
         // Every way a row becomes changed or clean again passes one of these.
         connect(store, &TableStore::stateChanged, this, &ModifiedMark::update);
         connect(store, &TableStore::fieldChanged, this, &ModifiedMark::update);
+        connect(store, &TableStore::markedModified, this, &ModifiedMark::update);
         connect(store, &TableStore::currentReloaded, this, &ModifiedMark::update);
         connect(store, &TableStore::afterPost, this, &ModifiedMark::update);
         connect(store, &TableStore::afterScroll, this, &ModifiedMark::update);

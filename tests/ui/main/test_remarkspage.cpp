@@ -80,6 +80,7 @@ private slots:
 
     void catalogCopy_data();
     void catalogCopy();
+    void emptyEntryCopiesNothing();
     void fontCommand_data();
     void fontCommand();
     void zeichenFollowsTheFocus();
@@ -179,6 +180,20 @@ void TestRemarksPage::catalogCopy()
     MessageBox::pushNextAnswer(PromptButton::Yes);
     QVERIFY(f.w.recordStore()->post());
     QCOMPARE(rtf::toPlainText(storedRecord(1).value(u"Bemerkung"_qs).toString()), remarks);
+}
+
+void TestRemarksPage::emptyEntryCopiesNothing()
+{
+    // Copying an entry without text must not paste what the clipboard held before.
+    seedCatalog(CatalogStore::Remarks, {{{u"Kurzbez"_qs, u"Zz leer"_qs}}});
+    Window f;
+    QApplication::clipboard()->setText(u"Fremder Text"_qs);
+    QVERIFY(f.w.remarkStore()->last());
+    QCOMPARE(f.kat->toPlainText(), QString());
+    QTest::mouseClick(findNamed<QPushButton>(&f.w, "kopierbtn"), Qt::LeftButton);
+    QCOMPARE(f.bem->toPlainText(), u"Vorher nachher"_qs);
+    QCOMPARE(f.w.recordStore()->state(), StoreState::Browse);
+    QCOMPARE(QApplication::clipboard()->text(), u"Fremder Text"_qs);
 }
 
 void TestRemarksPage::fontCommand_data()

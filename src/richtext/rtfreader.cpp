@@ -534,8 +534,13 @@ void Reader::controlWord(QByteArrayView word, bool hasParam, int param)
     } else if (word == "tqdec") {
         para.nextTabType = QTextOption::DelimiterTab;
     } else if (word == "tx" || word == "tb") {
-        if (para.tabs.size() < kMaxTabs)
-            para.tabs.append({twips(0), para.nextTabType});
+        // One stop per position: a later one replaces an earlier one there.
+        const TabStop stop{twips(0), para.nextTabType};
+        auto same = std::find_if(para.tabs.begin(), para.tabs.end(), [&](const TabStop &t) { return t.twips == stop.twips; });
+        if (same != para.tabs.end())
+            *same = stop;
+        else if (para.tabs.size() < kMaxTabs)
+            para.tabs.append(stop);
         para.nextTabType = QTextOption::LeftTab;
     }
 }

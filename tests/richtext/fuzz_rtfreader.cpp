@@ -9,6 +9,7 @@
 #include <QTextDocument>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -30,7 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QTextDocument back;
     back.setDefaultFont(doc.defaultFont());
     rtf::read(written, &back);
-    if (describeDocument(back) != describeDocument(doc))
+    if (describeDocument(back) != describeDocument(doc)) {
+        fprintf(stderr, "read:\n%s\nwritten and read again:\n%s\n", qPrintable(describeDocument(doc)),
+                qPrintable(describeDocument(back)));
         abort();
+    }
     return 0;
 }

@@ -293,6 +293,11 @@ void TestRtf::wordProcessorText_data()
         << u"Abgasweg geprüft\nzweite Zeile"_qs
         << QStringList{u"Abgasweg|font=Helvetica"_qs, u"Abgasweg|fg=auto"_qs, u"geprüft|b=1"_qs,
                        u"geprüft|font=Helvetica-Bold"_qs, u"zweite|b=0"_qs, u"#0|tabs=0@566,1@1133,0@1700"_qs};
+
+    // Found by fuzzing: two stops at one place came back in either order.
+    QTest::newRow("tab stop set twice at one place")
+        << latin1("{\\rtf1\\pard\\tx100\\tqc\\tx100\\tx50\\tqr\\tx50 a\\tab b\\par}")
+        << u"a\tb"_qs << QStringList{u"#0|tabs=1@50,2@100"_qs};
 }
 
 void TestRtf::wordProcessorText()

@@ -8,7 +8,10 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace report {
 
@@ -92,11 +95,27 @@ void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF orig
             painter.translate(r.topLeft());
             painter.scale(s, s);
             painter.translate(0.0, -offset);
-            // Lines that only touch the part's upper or lower edge belong to the
-            // neighbouring part; keep them out rather than leave them to the clip.
-            const double margin = 0.5;
-            e.document->drawContents(&painter, QRectF(0.0, offset + margin, e.rect.width() * kLayoutPxPerMm,
-                                                      e.rect.height() * kLayoutPxPerMm - 2 * margin));
+            const QRectF visible(0.0, offset, e.rect.width() * kLayoutPxPerMm, e.rect.height() * kLayoutPxPerMm);
+            if (e.clip.isEmpty()) {
+                e.document->drawContents(&painter, visible);
+            } else {
+                // A part of a document split over pages: draw only the lines
+                // inside the part, so that no line lies hidden under the clip
+                // (a PDF would still find and copy it).  Parts end between lines.
+                const double slack = 0.5;  // layout pixels
+                painter.setPen(Qt::black);
+                for (QTextBlock b = e.document->begin(); b.isValid(); b = b.next()) {
+                    const QTextLayout *tl = b.layout();
+                    if (!tl)
+                        continue;
+                    for (int i = 0; i < tl->lineCount(); ++i) {
+                        const QTextLine line = tl->lineAt(i);
+                        const double top = tl->position().y() + line.y();
+                        if (top >= visible.top() - slack && top + line.height() <= visible.bottom() + slack)
+                            line.draw(&painter, tl->position());
+                    }
+                }
+            }
             break;
         }
         }

@@ -3,6 +3,7 @@
 // object on standard output.
 
 #include "commands.h"
+#include "protocolcommand.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -22,6 +23,7 @@ void printHelp(QTextStream &out)
            "Programm endet mit Status 2.\n\nBefehle:\n";
     for (const CliCommand &c : cliCommands())
         out << "\n" << c.name << "\n  " << c.help << "\n";
+    out << "\nprotokoll\n  " << protocolCommandHelp() << "\n";
     out << "\nOptionen:\n  --help    diese Hilfe anzeigen\n";
 }
 
@@ -29,6 +31,9 @@ void printHelp(QTextStream &out)
 
 int main(int argc, char **argv)
 {
+    // The protocol command takes options instead of JSON and needs fonts.
+    if (argc >= 2 && qstrcmp(argv[1], "protokoll") == 0)
+        return runProtocolCommand(argc, argv);
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -140,6 +140,9 @@ PreviewWindow::PreviewWindow(const QString &caption, QWidget *parent)
     m_scroll->setWidget(m_view);
     m_scroll->setWidgetResizable(false);
     m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // The sheet lies on a grey desk that fills the whole view.
+    m_scroll->viewport()->setPalette(m_view->palette());
+    m_scroll->viewport()->setAutoFillBackground(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

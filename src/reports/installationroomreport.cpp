@@ -124,22 +124,7 @@ void Tarrepform::build()
     Section head(SectionKind::Child, u"ChildBand1"_qs, 49.0);
     head.add(Item::label(92.5, 1.5, u"Berechnung der Verbrennungsluftversorgung für Feuerstätten "_qs,
                          FontSpec().size(14).withBold(), Align::Centre));
-    {
-        const double top = 11.0;
-        const double step = 6.0;
-        head.add(Item::label(0.0, top, u"Aufstellort:"_qs, bold()));
-        const char *site[] = {"A_Name", "A_zusatz", "A_strasse", "A_gebteil"};
-        for (int i = 0; i < 4; ++i)
-            head.add(Item::field(0.0, top + step * (i + 1), QString::fromLatin1(site[i])));
-        head.add(Item::field(0.0, top + step * 5, u"A_Plz"_qs));
-        head.add(Item::field(11.0, top + step * 5, u"A_Ort"_qs));
-        head.add(Item::label(95.5, top, u"Eigentümer:"_qs, bold()));
-        const char *owner[] = {"E_anrede", "E_Name", "E_zusatz", "E_strasse"};
-        for (int i = 0; i < 4; ++i)
-            head.add(Item::field(95.5, top + step * (i + 1), QString::fromLatin1(owner[i])));
-        head.add(Item::field(95.5, top + step * 5, u"E_plz"_qs));
-        head.add(Item::field(95.5 + 13.0, top + step * 5, u"E_ort"_qs));
-    }
+    addSiteAndOwner(head, {11.0, 6.0, 95.5, 11.0, u"Eigentümer:"_qs});
     chain.chain(std::move(head));
 
     Section room(SectionKind::Child, u"feuerstaettenband"_qs, 20.5);

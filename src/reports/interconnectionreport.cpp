@@ -226,22 +226,7 @@ void TQuickReport::build()
     Section head(SectionKind::Child, u"ueberschriftband"_qs, 53.0);
     head.add(Item::label(kWidth / 2, 1.5, u"Berechnung des Ofenringes für Feuerstätten "_qs, bold(14), Align::Centre));
     head.add(Item::label(kWidth / 2, 8.0, u"nach DVGW- TRGI 2008"_qs, FontSpec().size(14), Align::Centre));
-    {
-        const double top = 17.0;
-        const double step = 5.3;
-        head.add(Item::label(0.0, top, u"Aufstellort:"_qs, bold()));
-        const char *site[] = {"A_Name", "A_zusatz", "A_strasse", "A_gebteil"};
-        for (int i = 0; i < 4; ++i)
-            head.add(Item::field(0.0, top + step * (i + 1), QString::fromLatin1(site[i])));
-        head.add(Item::field(0.0, top + step * 5, u"A_Plz"_qs));
-        head.add(Item::field(13.0, top + step * 5, u"A_Ort"_qs));
-        head.add(Item::label(97.5, top, u"Eigentümer"_qs, bold()));
-        const char *owner[] = {"E_anrede", "E_Name", "E_zusatz", "E_strasse"};
-        for (int i = 0; i < 4; ++i)
-            head.add(Item::field(97.5, top + step * (i + 1), QString::fromLatin1(owner[i])));
-        head.add(Item::field(97.5, top + step * 5, u"E_plz"_qs));
-        head.add(Item::field(97.5 + 13.0, top + step * 5, u"E_ort"_qs));
-    }
+    addSiteAndOwner(head, {17.0, 5.3, 97.5, 13.0, u"Eigentümer"_qs});
     title.chain(std::move(head));
 
     Section sz1(SectionKind::Child, u"sz1band"_qs, 25.5);

@@ -115,6 +115,21 @@ Section remarksSection(const QString &name, SectionKind kind, double height)
     return s;
 }
 
+void addSiteAndOwner(Section &s, const SiteAndOwnerPlacement &p)
+{
+    const FontSpec bold = FontSpec().withBold();
+    auto column = [&](double x, const QString &label, const char *const (&fields)[4], const char *postcode,
+                      const char *town, double townX) {
+        s.add(Item::label(x, p.top, label, bold));
+        for (int i = 0; i < 4; ++i)
+            s.add(Item::field(x, p.top + p.step * (i + 1), QString::fromLatin1(fields[i])));
+        s.add(Item::field(x, p.top + p.step * 5, QString::fromLatin1(postcode)));
+        s.add(Item::field(x + townX, p.top + p.step * 5, QString::fromLatin1(town)));
+    };
+    column(0.0, u"Aufstellort:"_qs, {"A_Name", "A_zusatz", "A_strasse", "A_gebteil"}, "A_Plz", "A_Ort", p.siteTownX);
+    column(p.ownerX, p.ownerLabel, {"E_anrede", "E_Name", "E_zusatz", "E_strasse"}, "E_plz", "E_ort", 13.0);
+}
+
 QString shortestNumber(double value)
 {
     return numfmt::general(value);

@@ -47,6 +47,19 @@ Section sketchSection(double height);
 // output only when the remarks have at least one line.
 Section remarksSection(const QString &name, SectionKind kind, double height);
 
+// Where the two address columns under a protocol's title go.
+struct SiteAndOwnerPlacement {
+    double top;          // the column headings
+    double step;         // from line to line
+    double ownerX;       // the owner column; the site column is at 0
+    double siteTownX;    // the site's town, right of its postcode
+    QString ownerLabel;  // "Eigentümer" or "Eigentümer:"
+};
+// "Aufstellort:" with `A_Name`, `A_zusatz`, `A_strasse`, `A_gebteil`, postcode
+// and town, and beside it the owner with `E_anrede`, `E_Name`, `E_zusatz`,
+// `E_strasse`, postcode and town (13 mm right of the postcode).
+void addSiteAndOwner(Section &section, const SiteAndOwnerPlacement &placement);
+
 // Shortest decimal text of a number with a decimal comma (7,5 or 150).
 QString shortestNumber(double value);
 

@@ -92,3 +92,43 @@ inline void checkPlaced(const PrintedProtocol &printed, const QString &section, 
     QCOMPARE(best->font.underline(), underline);
     QCOMPARE(best->font.family(), u"Arial"_qs);
 }
+
+// A table of placements for a data-driven test: where each label or value of
+// a protocol must land, and in which font.
+struct Placement {
+    const char *section;
+    const char *text;
+    Edge edge;
+    double at;  // mm from the left margin
+    double size = 10;
+    bool bold = false;
+    bool underline = false;
+};
+
+inline void addPlacementRows(std::initializer_list<Placement> rows)
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("edge");
+    QTest::addColumn<double>("at");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("underline");
+    for (const Placement &r : rows)
+        QTest::addRow("%s %s %g", r.section, r.text, r.at)
+            << QString::fromLatin1(r.section) << QString::fromUtf8(r.text) << int(r.edge) << r.at << r.size << r.bold
+            << r.underline;
+}
+
+// Checks the current row of such a table against the printed protocol.
+inline void checkPlacementRow(const PrintedProtocol &printed)
+{
+    QFETCH(QString, section);
+    QFETCH(QString, text);
+    QFETCH(int, edge);
+    QFETCH(double, at);
+    QFETCH(double, size);
+    QFETCH(bool, bold);
+    QFETCH(bool, underline);
+    checkPlaced(printed, section, text, Edge(edge), at, size, bold, false, underline);
+}

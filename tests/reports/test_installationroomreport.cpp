@@ -48,102 +48,74 @@ void TestInstallationRoomReport::titleOfTheReport()
 
 void TestInstallationRoomReport::placedTexts_data()
 {
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("edge");
-    QTest::addColumn<double>("at");
-    QTest::addColumn<double>("size");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("underline");
-
-    const int L = int(Edge::Left), R = int(Edge::Right), C = int(Edge::Centre);
-    struct Row {
-        const char *section;
-        const char *text;
-        int edge;
-        double at;
-        double size = 10;
-        bool bold = false;
-        bool underline = false;
-    };
-    const Row rows[] = {
-        {"ChildBand1", "Berechnung der Verbrennungsluftversorgung für Feuerstätten ", C, 92.5, 14, true},
-        {"ChildBand1", "Aufstellort:", L, 0, 10, true},
-        {"ChildBand1", "Wohnhaus Brenner", L, 0},
-        {"ChildBand1", "Vorderhaus", L, 0},
-        {"ChildBand1", "73728", L, 0},
-        {"ChildBand1", "Esslingen", L, 11},
-        {"ChildBand1", "Eigentümer:", L, 95.5, 10, true},
-        {"ChildBand1", "Karl Brenner", L, 95.5},
-        {"ChildBand1", "73734", L, 95.5},
-        {"ChildBand1", "Esslingen-Berkheim", L, 108.5},
-        {"feuerstaettenband", "Daten der Feuerstätte", L, 2, 10, true, true},
-        {"feuerstaettenband", "Aufstellungsraum:", L, 2, 10, true},
-        {"feuerstaettenband", "Leistung", L, 40},
-        {"feuerstaettenband", "45,0", R, 75},
-        {"feuerstaettenband", "kW", L, 76},
-        {"feuerstaettenband", "Volumen", L, 87},
-        {"feuerstaettenband", "30,0", R, 132},
-        {"feuerstaettenband", "m³", L, 134},
-        {"feuerstaettenband", "Schutzziel 1 mit Aufstellungsraum erreicht? ", L, 40},
-        {"feuerstaettenband", "NEIN", R, 132},
-        {"nachbarraumband", "Nachbarraum:", L, 2, 10, true},
-        {"nachbarraumband", "Volumen", L, 87},
-        {"nachbarraumband", "60,0", R, 132.5},
-        {"nachbarraumband", "m³", L, 134},
-        {"nachbarraumband", "Lüftungsöffnungen zum Aufstellungsraum:", L, 40},
-        {"nachbarraumband", "2x75", R, 132.5},
-        {"nachbarraumband", "cm²", L, 134},
-        {"nachbarraumband", "Schutzziel 1 zusammen mit Nachbarraum erreicht? ", L, 40},
-        {"nachbarraumband", "NEIN", R, 132.5},
-        {"verbrennungsluftband", "Verbrennungsluftversorgung:", L, 2, 10, true, true},
-        {"verbrennungsluftband", "Lüftungsöffnungen:", L, 2},
-        {"verbrennungsluftband", "2 x", L, 40},
-        {"verbrennungsluftband", "75 cm²", L, 47},
-        {"verbrennungsluftband", "(zulässig: ", L, 97.5},
-        {"verbrennungsluftband", "1x150 cm² oder 2x75 cm²)", L, 114.5},
-        {"verbrennungsluftband", "Zuluft über: ", L, 2},
-        {"verbrennungsluftband", "Öffnungen mit nachgeschalteten Lüftungsleitungen ins Freie", L, 40},
-        {"verbrennungsluftband", "Schutzziel 1 mit Öffnungen ins Freie erreicht? ", L, 2},
-        {"verbrennungsluftband", "Zuluft durch Nachbarraum hindurch mit Öffnung 2x150 cm² ins Freie? ", L, 2},
-        {"verbrennungsluftband", "JA", R, 132},
-        {"llbandA", "Luftversorgung über Nachgeschaltete Lüftungsleitungen:", L, 2, 10, true, true},
-        {"llbandA", "Länge", L, 36},
-        {"llbandA", "Bögen 90°", L, 51},
-        {"llbandA", "Bögen 45°", L, 72},
-        {"llbandA", "Gitter", L, 97.5},
-        {"llbandA", "Querschnitt", L, 114.5, 10, true},
-        {"llbandA", "Zuluft Nord", L, 2, 10, true},
-        {"llbandA", "4,5", R, 43},
-        {"llbandA", "m", L, 44.5},
-        {"llbandA", "2", C, 59},     // 90° bends
-        {"llbandA", "1", C, 80},     // 45° bends
-        {"llbandA", "2", C, 101.5},  // grilles
-        {"llbandA", "311,4", R, 123},
-        {"llbandA", "cm²", L, 125},
-        {"llbandB", "Zuluft Süd", L, 2, 10, true},
-        {"llbandB", "2,0", R, 43},
-        {"llbandB", "1", C, 59},
-        {"llbandB", "0", C, 80},
-        {"llbandB", "1", C, 101.5},
-        {"llbandB", "236,8", R, 123},
-    };
-    for (const Row &r : rows)
-        QTest::addRow("%s %s %g", r.section, r.text, r.at)
-            << QString::fromLatin1(r.section) << QString::fromUtf8(r.text) << r.edge << r.at << r.size << r.bold << r.underline;
+    addPlacementRows({
+        {"ChildBand1", "Berechnung der Verbrennungsluftversorgung für Feuerstätten ", Edge::Centre, 92.5, 14, true},
+        {"ChildBand1", "Aufstellort:", Edge::Left, 0, 10, true},
+        {"ChildBand1", "Wohnhaus Brenner", Edge::Left, 0},
+        {"ChildBand1", "Vorderhaus", Edge::Left, 0},
+        {"ChildBand1", "73728", Edge::Left, 0},
+        {"ChildBand1", "Esslingen", Edge::Left, 11},
+        {"ChildBand1", "Eigentümer:", Edge::Left, 95.5, 10, true},
+        {"ChildBand1", "Karl Brenner", Edge::Left, 95.5},
+        {"ChildBand1", "73734", Edge::Left, 95.5},
+        {"ChildBand1", "Esslingen-Berkheim", Edge::Left, 108.5},
+        {"feuerstaettenband", "Daten der Feuerstätte", Edge::Left, 2, 10, true, true},
+        {"feuerstaettenband", "Aufstellungsraum:", Edge::Left, 2, 10, true},
+        {"feuerstaettenband", "Leistung", Edge::Left, 40},
+        {"feuerstaettenband", "45,0", Edge::Right, 75},
+        {"feuerstaettenband", "kW", Edge::Left, 76},
+        {"feuerstaettenband", "Volumen", Edge::Left, 87},
+        {"feuerstaettenband", "30,0", Edge::Right, 132},
+        {"feuerstaettenband", "m³", Edge::Left, 134},
+        {"feuerstaettenband", "Schutzziel 1 mit Aufstellungsraum erreicht? ", Edge::Left, 40},
+        {"feuerstaettenband", "NEIN", Edge::Right, 132},
+        {"nachbarraumband", "Nachbarraum:", Edge::Left, 2, 10, true},
+        {"nachbarraumband", "Volumen", Edge::Left, 87},
+        {"nachbarraumband", "60,0", Edge::Right, 132.5},
+        {"nachbarraumband", "m³", Edge::Left, 134},
+        {"nachbarraumband", "Lüftungsöffnungen zum Aufstellungsraum:", Edge::Left, 40},
+        {"nachbarraumband", "2x75", Edge::Right, 132.5},
+        {"nachbarraumband", "cm²", Edge::Left, 134},
+        {"nachbarraumband", "Schutzziel 1 zusammen mit Nachbarraum erreicht? ", Edge::Left, 40},
+        {"nachbarraumband", "NEIN", Edge::Right, 132.5},
+        {"verbrennungsluftband", "Verbrennungsluftversorgung:", Edge::Left, 2, 10, true, true},
+        {"verbrennungsluftband", "Lüftungsöffnungen:", Edge::Left, 2},
+        {"verbrennungsluftband", "2 x", Edge::Left, 40},
+        {"verbrennungsluftband", "75 cm²", Edge::Left, 47},
+        {"verbrennungsluftband", "(zulässig: ", Edge::Left, 97.5},
+        {"verbrennungsluftband", "1x150 cm² oder 2x75 cm²)", Edge::Left, 114.5},
+        {"verbrennungsluftband", "Zuluft über: ", Edge::Left, 2},
+        {"verbrennungsluftband", "Öffnungen mit nachgeschalteten Lüftungsleitungen ins Freie", Edge::Left, 40},
+        {"verbrennungsluftband", "Schutzziel 1 mit Öffnungen ins Freie erreicht? ", Edge::Left, 2},
+        {"verbrennungsluftband", "Zuluft durch Nachbarraum hindurch mit Öffnung 2x150 cm² ins Freie? ", Edge::Left, 2},
+        {"verbrennungsluftband", "JA", Edge::Right, 132},
+        {"llbandA", "Luftversorgung über Nachgeschaltete Lüftungsleitungen:", Edge::Left, 2, 10, true, true},
+        {"llbandA", "Länge", Edge::Left, 36},
+        {"llbandA", "Bögen 90°", Edge::Left, 51},
+        {"llbandA", "Bögen 45°", Edge::Left, 72},
+        {"llbandA", "Gitter", Edge::Left, 97.5},
+        {"llbandA", "Querschnitt", Edge::Left, 114.5, 10, true},
+        {"llbandA", "Zuluft Nord", Edge::Left, 2, 10, true},
+        {"llbandA", "4,5", Edge::Right, 43},
+        {"llbandA", "m", Edge::Left, 44.5},
+        {"llbandA", "2", Edge::Centre, 59},     // 90° bends
+        {"llbandA", "1", Edge::Centre, 80},     // 45° bends
+        {"llbandA", "2", Edge::Centre, 101.5},  // grilles
+        {"llbandA", "311,4", Edge::Right, 123},
+        {"llbandA", "cm²", Edge::Left, 125},
+        {"llbandB", "Zuluft Süd", Edge::Left, 2, 10, true},
+        {"llbandB", "2,0", Edge::Right, 43},
+        {"llbandB", "1", Edge::Centre, 59},
+        {"llbandB", "0", Edge::Centre, 80},
+        {"llbandB", "1", Edge::Centre, 101.5},
+        {"llbandB", "236,8", Edge::Right, 123},
+    });
 }
 
 void TestInstallationRoomReport::placedTexts()
 {
-    QFETCH(QString, section);
-    QFETCH(QString, text);
-    QFETCH(int, edge);
-    QFETCH(double, at);
-    QFETCH(double, size);
-    QFETCH(bool, bold);
-    QFETCH(bool, underline);
     static const PrintedProtocol printed(m_protocols, fixtures::installationRoom());
-    checkPlaced(printed, section, text, Edge(edge), at, size, bold, false, underline);
+    checkPlacementRow(printed);
 }
 
 void TestInstallationRoomReport::sectionHeightsAndOrder()

@@ -83,110 +83,82 @@ private:
 
 void TestInterconnectionReport::placedTexts_data()
 {
-    QTest::addColumn<QString>("section");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("edge");
-    QTest::addColumn<double>("at");
-    QTest::addColumn<double>("size");
-    QTest::addColumn<bool>("bold");
-    QTest::addColumn<bool>("underline");
-
-    const int L = int(Edge::Left), R = int(Edge::Right), C = int(Edge::Centre);
-    struct Row {
-        const char *section;
-        const char *text;
-        int edge;
-        double at;
-        double size = 10;
-        bool bold = false;
-        bool underline = false;
-    };
-    const Row rows[] = {
-        {"ueberschriftband", "Berechnung des Ofenringes für Feuerstätten ", C, 92.5, 14, true},
-        {"ueberschriftband", "nach DVGW- TRGI 2008", C, 92.5, 14},
-        {"ueberschriftband", "Aufstellort:", L, 0, 10, true},
-        {"ueberschriftband", "Wohnhaus Brenner", L, 0},
-        {"ueberschriftband", "Vorderhaus", L, 0},
-        {"ueberschriftband", "73728", L, 0},
-        {"ueberschriftband", "Esslingen", L, 13},
-        {"ueberschriftband", "Eigentümer", L, 97.5, 10, true},
-        {"ueberschriftband", "c/o Hausverwaltung Ost", L, 97.5},
-        {"ueberschriftband", "73734", L, 97.5},
-        {"ueberschriftband", "Esslingen-Berkheim", L, 110.5},
-        {"sz1band", "Schutzziel 1 (1 m³ / kW)", C, 92.5, 14, true},
-        {"sz1band", "Raum", C, 14.75},
-        {"sz1band", "Feuerstätte(n)", C, 58.75},
-        {"sz1band", "Art", C, 65},
-        {"sz1band", "[kW]", C, 47.25},
-        {"sz1band", "Lüftungsöffnungen", C, 100.25},
-        {"sz1band", "Schutzziel 1 erfüllt durch", C, 154.5},
-        {"sz1band", "Aufstellraum", C, 138.75},
-        {"DetailBand1", "RA", L, 0.5},
-        {"DetailBand1", "Küche", L, 6.5},
-        {"DetailBand1", "30,0", R, 40},
-        {"DetailBand1", "18,0", R, 52},
-        {"DetailBand1", "Gastherme", L, 55.5},
-        {"DetailBand1", "2x150cm² (2),1x150cm² (1)", L, 78.5},
-        {"DetailBand1", "X", L, 138},
-        {"QRChildBand1", "7,5", R, 52},
-        {"QRChildBand1", "OK", L, 55.5, 8},
-        {"ChildBand1", "R1", L, 0.5},
-        {"ChildBand1", "Wohnzimmer", L, 6.5},
-        {"ChildBand1", "55,0", R, 40},
-        {"ChildBand1", "2x150cm² (1)", L, 78.5},
-        {"ChildBand4", "Durchlauferh.", L, 55.5},
-        {"ChildBand8", "Schutzziel 2 (4 m³ / kW)", C, 92.5, 14, true},
-        {"ChildBand8", "Raum", C, 14.5},
-        {"ChildBand8", "Lüftungseinrichtungen in Richtung RA", C, 121.25},
-        {"ChildBand8", "zum", C, 152.5},
-        {"ChildBand9", "RA", L, 0.5},
-        {"ChildBand9", "30,0", R, 40},
-        {"ChildBand9", "18,0", R, 52},
-        {"ChildBand9", "Gastherme", L, 55},
-        {"ChildBand9", "ja", C, 75.5},
-        {"ChildBand9", "--", L, 148},
-        {"ChildBand9", "3,0", R, 184.5},
-        {"QRChildBand2", "7,5", R, 52},
-        {"QRChildBand2", "OK", L, 55},
-        {"ChildBand10", "Öffnung 2x150 cm²", L, 83.5},
-        {"ChildBand10", "RA", L, 148},
-        {"ChildBand10", "47,0", R, 171},
-        {"ChildBand10", "11,8", R, 184.5},
-        {"ChildBand12", "nein", C, 75.5},
-        {"ChildBand12", "Öffnung 1x150 cm²", L, 83.5},
-        {"ChildBand13", "Türe mit 3-seit. Dichtung, ungekürzt", L, 83.5},
-        {"ChildBand13", "R1", L, 148},
-        {"ChildBand13", "0,8", R, 184.5},
-        {"ChildBand17", "Summe der anrechenbaren Leistungen auf die Hauptfeuerstätte(n) [kW] :", L, 2},
-        {"ChildBand17", "25,7", R, 184.5},
-        {"ChildBand17", "Benötigte anrechenbare Leistungen auf die Hauptfeuerstätte (n) [kW] :", L, 2},
-        {"ChildBand17", "  20.5", R, 184.5},
-        {"ChildBand17", "Installierte Leistung der Zusatzfeuerstätten [kW] :", L, 2},
-        {"ChildBand17", "19,0", R, 184.5},
-        {"ChildBand17", "Ergebnis der Berechnung:", L, 2, 10, true, true},
-        {"ChildBand17", "Schutzziel 1 (sicheres Betriebsverhalten im Anfahrzustand) erreicht? ", L, 2, 10, true},
-        {"ChildBand17", "JA", R, 184.5, 10, true},
-        {"ChildBand17", "Schutzziel 2 (sichere Verbrennungsluftversorgung) erreicht? ", L, 2, 10, true},
-        {"ChildBand17", "NEIN", R, 184.5, 10, true},
-        {"okband", "Im Aufstellraum RA befindet sich ein offener Kamin im Verbund mit anderen Feuerstätten", L, 2},
-        {"QRChildBand3", "Hinweis:", L, 2},
-    };
-    for (const Row &r : rows)
-        QTest::addRow("%s %s", r.section, r.text)
-            << QString::fromLatin1(r.section) << QString::fromUtf8(r.text) << r.edge << r.at << r.size << r.bold << r.underline;
+    addPlacementRows({
+        {"ueberschriftband", "Berechnung des Ofenringes für Feuerstätten ", Edge::Centre, 92.5, 14, true},
+        {"ueberschriftband", "nach DVGW- TRGI 2008", Edge::Centre, 92.5, 14},
+        {"ueberschriftband", "Aufstellort:", Edge::Left, 0, 10, true},
+        {"ueberschriftband", "Wohnhaus Brenner", Edge::Left, 0},
+        {"ueberschriftband", "Vorderhaus", Edge::Left, 0},
+        {"ueberschriftband", "73728", Edge::Left, 0},
+        {"ueberschriftband", "Esslingen", Edge::Left, 13},
+        {"ueberschriftband", "Eigentümer", Edge::Left, 97.5, 10, true},
+        {"ueberschriftband", "c/o Hausverwaltung Ost", Edge::Left, 97.5},
+        {"ueberschriftband", "73734", Edge::Left, 97.5},
+        {"ueberschriftband", "Esslingen-Berkheim", Edge::Left, 110.5},
+        {"sz1band", "Schutzziel 1 (1 m³ / kW)", Edge::Centre, 92.5, 14, true},
+        {"sz1band", "Raum", Edge::Centre, 14.75},
+        {"sz1band", "Feuerstätte(n)", Edge::Centre, 58.75},
+        {"sz1band", "Art", Edge::Centre, 65},
+        {"sz1band", "[kW]", Edge::Centre, 47.25},
+        {"sz1band", "Lüftungsöffnungen", Edge::Centre, 100.25},
+        {"sz1band", "Schutzziel 1 erfüllt durch", Edge::Centre, 154.5},
+        {"sz1band", "Aufstellraum", Edge::Centre, 138.75},
+        {"DetailBand1", "RA", Edge::Left, 0.5},
+        {"DetailBand1", "Küche", Edge::Left, 6.5},
+        {"DetailBand1", "30,0", Edge::Right, 40},
+        {"DetailBand1", "18,0", Edge::Right, 52},
+        {"DetailBand1", "Gastherme", Edge::Left, 55.5},
+        {"DetailBand1", "2x150cm² (2),1x150cm² (1)", Edge::Left, 78.5},
+        {"DetailBand1", "X", Edge::Left, 138},
+        {"QRChildBand1", "7,5", Edge::Right, 52},
+        {"QRChildBand1", "OK", Edge::Left, 55.5, 8},
+        {"ChildBand1", "R1", Edge::Left, 0.5},
+        {"ChildBand1", "Wohnzimmer", Edge::Left, 6.5},
+        {"ChildBand1", "55,0", Edge::Right, 40},
+        {"ChildBand1", "2x150cm² (1)", Edge::Left, 78.5},
+        {"ChildBand4", "Durchlauferh.", Edge::Left, 55.5},
+        {"ChildBand8", "Schutzziel 2 (4 m³ / kW)", Edge::Centre, 92.5, 14, true},
+        {"ChildBand8", "Raum", Edge::Centre, 14.5},
+        {"ChildBand8", "Lüftungseinrichtungen in Richtung RA", Edge::Centre, 121.25},
+        {"ChildBand8", "zum", Edge::Centre, 152.5},
+        {"ChildBand9", "RA", Edge::Left, 0.5},
+        {"ChildBand9", "30,0", Edge::Right, 40},
+        {"ChildBand9", "18,0", Edge::Right, 52},
+        {"ChildBand9", "Gastherme", Edge::Left, 55},
+        {"ChildBand9", "ja", Edge::Centre, 75.5},
+        {"ChildBand9", "--", Edge::Left, 148},
+        {"ChildBand9", "3,0", Edge::Right, 184.5},
+        {"QRChildBand2", "7,5", Edge::Right, 52},
+        {"QRChildBand2", "OK", Edge::Left, 55},
+        {"ChildBand10", "Öffnung 2x150 cm²", Edge::Left, 83.5},
+        {"ChildBand10", "RA", Edge::Left, 148},
+        {"ChildBand10", "47,0", Edge::Right, 171},
+        {"ChildBand10", "11,8", Edge::Right, 184.5},
+        {"ChildBand12", "nein", Edge::Centre, 75.5},
+        {"ChildBand12", "Öffnung 1x150 cm²", Edge::Left, 83.5},
+        {"ChildBand13", "Türe mit 3-seit. Dichtung, ungekürzt", Edge::Left, 83.5},
+        {"ChildBand13", "R1", Edge::Left, 148},
+        {"ChildBand13", "0,8", Edge::Right, 184.5},
+        {"ChildBand17", "Summe der anrechenbaren Leistungen auf die Hauptfeuerstätte(n) [kW] :", Edge::Left, 2},
+        {"ChildBand17", "25,7", Edge::Right, 184.5},
+        {"ChildBand17", "Benötigte anrechenbare Leistungen auf die Hauptfeuerstätte (n) [kW] :", Edge::Left, 2},
+        {"ChildBand17", "  20.5", Edge::Right, 184.5},
+        {"ChildBand17", "Installierte Leistung der Zusatzfeuerstätten [kW] :", Edge::Left, 2},
+        {"ChildBand17", "19,0", Edge::Right, 184.5},
+        {"ChildBand17", "Ergebnis der Berechnung:", Edge::Left, 2, 10, true, true},
+        {"ChildBand17", "Schutzziel 1 (sicheres Betriebsverhalten im Anfahrzustand) erreicht? ", Edge::Left, 2, 10, true},
+        {"ChildBand17", "JA", Edge::Right, 184.5, 10, true},
+        {"ChildBand17", "Schutzziel 2 (sichere Verbrennungsluftversorgung) erreicht? ", Edge::Left, 2, 10, true},
+        {"ChildBand17", "NEIN", Edge::Right, 184.5, 10, true},
+        {"okband", "Im Aufstellraum RA befindet sich ein offener Kamin im Verbund mit anderen Feuerstätten", Edge::Left, 2},
+        {"QRChildBand3", "Hinweis:", Edge::Left, 2},
+    });
 }
 
 void TestInterconnectionReport::placedTexts()
 {
-    QFETCH(QString, section);
-    QFETCH(QString, text);
-    QFETCH(int, edge);
-    QFETCH(double, at);
-    QFETCH(double, size);
-    QFETCH(bool, bold);
-    QFETCH(bool, underline);
     static const PrintedProtocol printed(m_protocols, fixtures::interconnection());
-    checkPlaced(printed, section, text, Edge(edge), at, size, bold, false, underline);
+    checkPlacementRow(printed);
 }
 
 void TestInterconnectionReport::sectionHeightsAndOrder()

@@ -220,6 +220,8 @@ void TQuickReport::build()
     L.add(letterheadSection(101, m_settings));
 
     // --- once at the start: spacer, addressee block, title, goal 1 heading -----------
+    // 10 report units (2.6 mm): with the letterhead's 101 units the addressee
+    // block starts 39.5 mm below the sheet's top edge, where the envelope's window is.
     Section &title = L.add(Section(SectionKind::Title, u"TitleBand1"_qs, units(10)));
     title.chain(addresseeSection(interconnectionAddressee(), m_settings));
 

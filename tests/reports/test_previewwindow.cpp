@@ -1,3 +1,4 @@
+#include "keyboardcheck.h"
 #include "previewwindow.h"
 #include "protocolfixtures.h"
 #include "protocols.h"
@@ -87,6 +88,7 @@ void TestPreviewWindow::captionAndFrame()
     QCOMPARE(find<QToolButton>("zurueckbtn")->toolTip(), u"Seite zurück"_qs);
     QCOMPARE(find<QToolButton>("breitebtn")->toolTip(), u"volle Breite"_qs);
     QCOMPARE(find<QToolButton>("hoehebtn")->toolTip(), u"volle Höhe"_qs);
+    QCOMPARE(mnemonicClashes(m_window), QStringList());
 }
 
 void TestPreviewWindow::pageLabelsAndButtons()

@@ -44,6 +44,7 @@ private slots:
     void linesFromARecordedPosition();
     void pageBreakRulesSeeBothPages();
     void computedTextReceivesThePrintedText();
+    void clippedTextStaysInItsColumn();
 };
 
 void TestReportEngine::sectionKindsAndChains()
@@ -335,6 +336,32 @@ void TestReportEngine::computedTextReceivesThePrintedText()
     r.setNumber(u"Okqn1"_qs, 12.25);
     QCOMPARE(layOut(L, {r})[0].texts(), QStringList{u"[12,3]"_qs});
     QCOMPARE(received, u"12,3"_qs);
+}
+
+void TestReportEngine::clippedTextStaysInItsColumn()
+{
+    // A long room name in a narrow column is cut at the column's edge instead
+    // of running over the next column.
+    Layout L;
+    Section &s = L.add(plain(SectionKind::Detail, u"d"_qs, 10));
+    s.add(Item::field(6.5, 0.4, u"RA"_qs).clipped(22.5));
+    Record r;
+    r.setText(u"RA"_qs, u"Wohn- und Esszimmer mit Wintergarten"_qs);
+    const Page page = layOut(L, {r})[0];
+    QCOMPARE(page.elements.size(), size_t(1));
+    const PageElement &e = page.elements.front();
+    QCOMPARE(e.clip, QRectF(16.0 + 6.5, 10.4, 22.5, lineHeight(FontSpec())));
+    QVERIFY(textWidth(e.text, e.font) > 22.5);
+
+    // Painted on an image, nothing of it lands right of the column.
+    QImage image(int(210 * 8), int(40 * 8), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintPage(painter, page, 8.0);
+    painter.end();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = int((16.0 + 29.0) * 8) + 1; x < image.width(); ++x)
+            QVERIFY2(image.pixel(x, y) == qRgb(255, 255, 255), qPrintable(u"ink at %1,%2"_qs.arg(x).arg(y)));
 }
 
 QTEST_MAIN(TestReportEngine)

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -65,6 +67,7 @@ private slots:
     void saveQuestion();
     void cancelledPrintDialogPrintsNothing();
     void confirmedPrintLaysOutAgainWithTheFinerSketch();
+    void paperTurnedSidewaysGetsThePageScaledToFit();
     void errorWhileLayingOutRestoresTheTable_data();
     void errorWhileLayingOutRestoresTheTable();
     void printFromThePreviewUsesItsPages();
@@ -281,6 +284,39 @@ void TestPrintCommand::confirmedPrintLaysOutAgainWithTheFinerSketch()
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QCOMPARE(pdf.readAll().count("/Type /Page\n"), 2);
     checkRestored(3);
+}
+
+void TestPrintCommand::paperTurnedSidewaysGetsThePageScaledToFit()
+{
+    openOn(1);
+    const QString file = m_dir.dir->filePath(u"quer.pdf"_qs);
+    m_window->printCommand()->printDialog = [&](QPrinter &printer, int, QWidget *) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    trigger("drucken");
+    QProcess p;
+    p.start(u"pdftotext"_qs, {u"-bbox"_qs, u"-f"_qs, u"1"_qs, u"-l"_qs, u"1"_qs, file, u"-"_qs});
+    QVERIFY(p.waitForFinished(60000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    QVERIFY(html.contains(u"width=\"841.89"_qs) || html.contains(u"width=\"842"_qs));
+    QVERIFY(html.contains(u">Berechnung</word>"_qs));
+    // The last row of the first page, near the foot of the A4 page, is on the paper too.
+    QVERIFY(html.contains(u">ungekürzt</word>"_qs));
+    // Every word lies on the sheet: the whole A4 page, made smaller.
+    const QRegularExpression box(u"xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\""_qs);
+    int words = 0;
+    for (auto it = box.globalMatch(html); it.hasNext(); ++words) {
+        const QRegularExpressionMatch m = it.next();
+        QVERIFY(m.captured(1).toDouble() >= 0 && m.captured(3).toDouble() <= 842.0);
+        QVERIFY(m.captured(2).toDouble() >= 0 && m.captured(4).toDouble() <= 595.3);
+    }
+    QVERIFY(words > 50);
+    // The next print starts from this choice: the report's print settings keep it.
+    QCOMPARE(m_window->printCommand()->printer(false).pageLayout().orientation(), QPageLayout::Landscape);
+    checkRestored(1);
 }
 
 void TestPrintCommand::errorWhileLayingOutRestoresTheTable_data()

@@ -41,12 +41,17 @@ int main(int argc, char **argv)
     for (const CliCommand &c : cliCommands()) {
         if (c.name != args.first())
             continue;
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            err << "Die Standardeingabe kann nicht gelesen werden.\n";
-            return kExitBadInput;
+        CliResult r;
+        if (c.runWithArguments) {
+            r = c.runWithArguments(args.mid(1));
+        } else {
+            QFile in;
+            if (!in.open(stdin, QIODevice::ReadOnly)) {
+                err << "Die Standardeingabe kann nicht gelesen werden.\n";
+                return kExitBadInput;
+            }
+            r = c.run(in.readAll());
         }
-        const CliResult r = c.run(in.readAll());
         if (!r.error.isEmpty())
             err << "ofenring-cli " << c.name << ": " << r.error << "\n";
         out.flush();

@@ -153,7 +153,10 @@ int main(int argc, char **argv)
     if (!doc)
         return NotATable;
     doc->errorhandler = reportError;
-    if (PX_open_file(doc, path) < 0)
+    // Opened for reading only: PX_open_file would ask for write access, which
+    // fails on a read-only medium and is never needed here.
+    FILE *file = std::fopen(path, "rb");
+    if (!file || PX_open_fp(doc, file) < 0)
         return NotATable;
     const pxhead_t *head = doc->px_head;
 
@@ -207,5 +210,6 @@ int main(int argc, char **argv)
     flushOut();
     std::fflush(stdout);
     PX_close(doc);
+    std::fclose(file);
     return 0;
 }

@@ -23,6 +23,8 @@
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -157,11 +159,9 @@ bool isBlob(FieldType type)
     return type == FieldType::Memo || type == FieldType::FmtMemo || type == FieldType::Graphic;
 }
 
-// A value as it is bound to an SQL statement: Booleans as 0/1, empty as NULL.
+// A value as it is bound to an SQL statement: Booleans as 0/1.
 QVariant sqlValue(const QVariant &v)
 {
-    if (!v.isValid())
-        return QVariant(QMetaType(QMetaType::QString));
     if (v.typeId() == QMetaType::Bool)
         return v.toBool() ? 1 : 0;
     return v;
@@ -460,9 +460,6 @@ bool TakeOver::plan()
     for (const TableDefinition &d : ourTables()) {
         const QString name = findEntry(m_source, d.fileName);
         if (name.isEmpty() || !ParadoxTable::looksLikeParadox(src.filePath(name)))
-            continue;
-        // Our own table of that name is never replaced.
-        if (same && name != d.fileName && QFileInfo::exists(targetPath(d.fileName)))
             continue;
         m_tables.append({d, name, d.fileName + kTempSuffix});
     }
@@ -811,15 +808,38 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
         for (const QString &s : TableStore::tableStatements(t.definition))
             ok = ok && exec(s);
         ok = ok && exec(u"PRAGMA journal_mode = OFF"_qs) && exec(u"PRAGMA synchronous = OFF"_qs) && exec(u"BEGIN"_qs);
-        QStringList names, marks;
-        for (const FieldDef &f : schema.fields()) {
-            names << u'"' + f.name + u'"';
-            marks << u"?"_qs;
-        }
-        QSqlQuery insert(db);
-        ok = ok && (insert.prepare(u"INSERT INTO \"%1\" (%2) VALUES (%3)"_qs.arg(t.definition.tableName, names.join(u", "_qs),
-                                                                               marks.join(u", "_qs)))
-                    || sqlFailed(insert));
+        // One prepared statement per set of filled fields: binding a value
+        // costs far more than preparing, and most records leave most fields empty.
+        std::map<QByteArray, std::unique_ptr<QSqlQuery>> statements;
+        auto insertRow = [&](const QVariantList &row) {
+            QByteArray filled(schema.count(), '0');
+            for (int k = 0; k < schema.count(); ++k)
+                if (row[k].isValid())
+                    filled[k] = '1';
+            if (statements.size() > 256)
+                statements.clear();
+            std::unique_ptr<QSqlQuery> &statement = statements[filled];
+            if (!statement) {
+                QStringList names, marks;
+                for (int k = 0; k < schema.count(); ++k)
+                    if (filled[k] == '1') {
+                        names << u'"' + schema.field(k).name + u'"';
+                        marks << u"?"_qs;
+                    }
+                statement = std::make_unique<QSqlQuery>(db);
+                const QString sql = names.isEmpty()
+                    ? u"INSERT INTO \"%1\" DEFAULT VALUES"_qs.arg(t.definition.tableName)
+                    : u"INSERT INTO \"%1\" (%2) VALUES (%3)"_qs.arg(t.definition.tableName, names.join(u", "_qs),
+                                                                    marks.join(u", "_qs));
+                if (!statement->prepare(sql))
+                    return sqlFailed(*statement);
+            }
+            int n = 0;
+            for (int k = 0; k < schema.count(); ++k)
+                if (filled[k] == '1')
+                    statement->bindValue(n++, sqlValue(row[k]));
+            return statement->exec() || sqlFailed(*statement);
+        };
 
         QVector<ParadoxValue> values;
         QVector<int> empties(schema.count(), 0);
@@ -873,9 +893,7 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
                 unnumbered.append(row);
                 continue;
             }
-            for (int k = 0; k < schema.count(); ++k)
-                insert.bindValue(k, sqlValue(row[k]));
-            ok = insert.exec() || sqlFailed(insert);
+            ok = insertRow(row);
             if (record == 1)
                 step(u"datensatz:"_qs + t.definition.fileName);
             ++done;
@@ -883,12 +901,9 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
                 m_progress(done, total);
         }
         // Records without a valid number get new ones after all numbered records.
-        for (const QVariantList &d : std::as_const(unnumbered)) {
-            for (int k = 0; ok && k < schema.count(); ++k)
-                insert.bindValue(k, sqlValue(d[k]));
-            ok = ok && (insert.exec() || sqlFailed(insert));
-        }
-        insert.finish();
+        for (const QVariantList &d : std::as_const(unnumbered))
+            ok = ok && insertRow(d);
+        statements.clear();
         if (ok && !reader.errorString().isEmpty()) {
             inputError = reader.errorString() + nothing;
             ok = false;

@@ -90,6 +90,8 @@ public:
     };
     Resumed resume();
 
+    // The folder inside the target that gets the old files, e.g. "alt-2024-05-01" (known after check()).
+    QString backupFolder() const { return m_backup; }
     const TakeOverReport &report() const { return m_report; }
     QString errorString() const { return m_error; }
     Problem problem() const { return m_problem; }

@@ -60,9 +60,11 @@ int ParadoxTable::headerRecordCount(const QString &path)
 
 QString ParadoxTable::readerProgram()
 {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kReaderName));
-    if (QCoreApplication::instance() && QFileInfo(beside).isExecutable())
-        return beside;
+    if (QCoreApplication::instance()) {
+        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kReaderName));
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
     return QStringLiteral(OFENRING_PARADOX_READER);
 }
 

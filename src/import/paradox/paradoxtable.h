@@ -39,7 +39,7 @@ public:
     static QString readerProgram();
 
     // How long the reader may go without a sign of progress before the table
-    // counts as damaged.  Generous by default; a big table streams steadily.
+    // counts as damaged.  Generous by default; even a big table streams steadily.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
 
     // Starts the reader and reads the header; false with errorString() set.
@@ -67,7 +67,7 @@ private:
     QProcess m_process;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
-    int m_timeout = 60000;
+    int m_timeout = 30000;
     bool m_hung = false;
     bool m_done = false;
     int m_recordCount = 0;

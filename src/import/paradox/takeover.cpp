@@ -359,8 +359,9 @@ QString TakeOverReport::text(const QString &dataDir) const
             lines << QString() << u"%1, in allen Datensätzen leer: %2"_qs.arg(t.table, t.alwaysEmpty.join(u", "_qs));
         if (!t.missingFields.isEmpty())
             lines << QString()
-                  << u"%1, in der alten Tabelle nicht vorhanden und leer gelassen: %2"_qs.arg(t.table,
-                                                                                          t.missingFields.join(u", "_qs));
+                  << u"%1, in der alten Tabelle nicht vorhanden und leer gelassen: %2%3"_qs.arg(
+                         t.table, t.missingFields.join(u", "_qs),
+                         t.missingFields.contains(u"Lfd"_qs) ? u" (die laufenden Nummern wurden neu vergeben)"_qs : QString());
     }
     auto listNotes = [&](const QString &title, auto member) {
         QStringList entries;

@@ -132,7 +132,7 @@ private:
     TakeOverReport m_report;
     QString m_error;
     Problem m_problem = Problem::None;
-    int m_readerTimeout = 60000;
+    int m_readerTimeout = 30000;
     std::function<void(int, int)> m_progress;
     std::function<void(const QString &)> m_hook;
 };

@@ -76,6 +76,7 @@ private slots:
 
     void takesOverEveryValue();
     void readsTheCodePageOfTheHeader();
+    void olderLayoutWithFewerOrWiderFields();
     void faults_data();
     void faults();
     void damagedMemoIsReportedAndLeftEmpty();
@@ -152,6 +153,40 @@ void TestTakeOver::readsTheCodePageOfTheHeader()
     QVERIFY(places.open(m_daten));
     QCOMPARE(places.current().text(u"Ort"_qs), u"Tübingen ß"_qs);
     QCOMPARE(places.current().integer(u"Lfd"_qs), 9);
+}
+
+// A table of an older layout: fields it lacks stay empty (a missing key is
+// given anew), a wider text field is cut to ours; both are reported.
+void TestTakeOver::olderLayoutWithFewerOrWiderFields()
+{
+    const QDir daten(m_daten);
+    writeForeignPlaces(daten, {{u"Plz"_qs, paradoxtype::Alpha, 7}, {u"Ort"_qs, paradoxtype::Alpha, 30}}, {u"89073"_qs, u"Ulm"_qs});
+    const QString title = u"Abgasanlage: Querschnitt nach DIN EN 13384 prüfen lassen, Nachweis beifügen"_qs;
+    QFile::remove(daten.filePath(u"stdbem.DB"_qs));
+    QFile::remove(daten.filePath(u"stdbem.MB"_qs));
+    ParadoxWriter w(daten.filePath(u"stdbem.DB"_qs), {{u"Kurzbez"_qs, paradoxtype::Alpha, 80}, {u"Text"_qs, paradoxtype::FmtMemo, 20}});
+    QVERIFY(w.open());
+    QVERIFY(w.add({title, QVariant()}));
+    QVERIFY(w.close());
+
+    TakeOver t(m_daten, m_daten);
+    QVERIFY2(t.run(), qPrintable(t.errorString()));
+    const TakenTable &places = t.report().tables[2];
+    QCOMPARE(places.missingFields, QStringList{u"Lfd"_qs});
+    const TakenTable &remarks = t.report().tables[3];
+    QCOMPARE(remarks.shortened.size(), 1);
+    QCOMPARE(remarks.shortened.first().field, u"Kurzbez"_qs);
+    QCOMPARE(remarks.shortened.first().reason, u"gekürzt auf 60 Zeichen"_qs);
+    const QString text = t.report().text(u"daten"_qs);
+    QVERIFY2(text.contains(u"orte.db, in der alten Tabelle nicht vorhanden und leer gelassen: Lfd (die laufenden Nummern wurden neu vergeben)"_qs),
+             qPrintable(text));
+    QVERIFY2(text.contains(u"Auf die Feldlänge gekürzt (1):\n  stdbem.DB, Datensatz 1, Kurzbez: gekürzt auf 60 Zeichen"_qs), qPrintable(text));
+
+    CatalogStore placeStore(CatalogStore::Places), remarkStore(CatalogStore::Remarks);
+    QVERIFY(placeStore.open(m_daten) && remarkStore.open(m_daten));
+    QCOMPARE(placeStore.current().integer(u"Lfd"_qs), 1);
+    QCOMPARE(placeStore.current().text(u"Ort"_qs), u"Ulm"_qs);
+    QCOMPARE(remarkStore.current().text(u"Kurzbez"_qs), title.left(60));
 }
 
 void TestTakeOver::faults_data()

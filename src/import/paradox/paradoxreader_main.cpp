@@ -60,6 +60,12 @@ void putBytes(const char *data, std::size_t n)
     put(data, n);
 }
 
+void putInteger(std::int64_t v)
+{
+    putU8(Integer);
+    putLe<std::int64_t>(v);
+}
+
 void reportError(pxdoc_t *, int, const char *message, void *)
 {
     std::fprintf(stderr, "pxlib: %s\n", message);
@@ -83,30 +89,21 @@ void putValue(pxdoc_t *doc, const pxfield_t &field, char *data)
     }
     case paradoxtype::Short: {
         short v = 0;
-        ret = PX_get_data_short(doc, data, len, &v);
-        if (ret > 0) {
-            putU8(Integer);
-            putLe<std::int64_t>(v);
-            return;
-        }
+        if ((ret = PX_get_data_short(doc, data, len, &v)) > 0)
+            return putInteger(v);
         break;
     }
     case paradoxtype::Long:
     case paradoxtype::AutoInc: {
         long v = 0;
-        ret = PX_get_data_long(doc, data, len, &v);
-        if (ret > 0) {
-            putU8(Integer);
-            putLe<std::int64_t>(v);
-            return;
-        }
+        if ((ret = PX_get_data_long(doc, data, len, &v)) > 0)
+            return putInteger(v);
         break;
     }
     case paradoxtype::Number:
     case paradoxtype::Currency: {
         double v = 0;
-        ret = PX_get_data_double(doc, data, len, &v);
-        if (ret > 0) {
+        if ((ret = PX_get_data_double(doc, data, len, &v)) > 0) {
             putU8(Double);
             putLe<double>(v);
             return;

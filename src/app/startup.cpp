@@ -2,17 +2,26 @@
 
 #include "mainwindow.h"
 #include "messagebox.h"
+#include "programicon.h"
 #include "singleinstance.h"
 #include "takeover.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
+#include <QDebug>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QProgressDialog>
 #include <QTranslator>
 
 namespace startup {
+
+void setDesktopIdentity()
+{
+    QApplication::setApplicationName(u"Ofenring"_qs);
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(u"ofenring"_qs);
+}
 
 bool useGerman(QApplication &app)
 {
@@ -25,6 +34,22 @@ bool useGerman(QApplication &app)
     }
     QApplication::installTranslator(translator);
     return true;
+}
+
+int claimSingleInstance(SingleInstance &guard, int answerTimeoutMs)
+{
+    switch (guard.claim(answerTimeoutMs)) {
+    case SingleInstance::Claim::Primary:
+        return -1;
+    case SingleInstance::Claim::Raised:
+        return 0;
+    case SingleInstance::Claim::Blocked:
+        break;
+    }
+    // Also on standard error, for a start from a terminal or a script.
+    qWarning().noquote() << guard.blockedMessage();
+    MessageBox::error(guard.blockedMessage());
+    return 1;
 }
 
 void raiseOnSecondStart(SingleInstance &guard, TForm1 &window)

@@ -8,10 +8,22 @@ class TForm1;
 
 namespace startup {
 
+// The program's name, its icon for every window, and the name of its desktop
+// entry (so that a desktop's task bar shows the entry's icon and name).  No
+// display name is set: Qt would append " — Ofenring" to every caption, and
+// the dialogs' captions are meant to stand alone ("Ortsliste", "Info").
+void setDesktopIdentity();
+
 // German numbers everywhere and German captions in Qt's own dialogs and
 // context menus (qtbase_de from the Qt translations).  True when the
 // translations were found.
 bool useGerman(QApplication &app);
+
+// Settles which copy of the program runs, before any window exists.  Returns
+// -1 when this copy goes on starting; otherwise the exit status: 0 when the
+// running copy answered and shows its window, 1 when the start is blocked (a
+// German message has said what blocks it and what to do).
+int claimSingleInstance(SingleInstance &guard, int answerTimeoutMs = 3000);
 
 // A second start of the program asks the running copy to show its main
 // window: restored when it was minimised, and in front.

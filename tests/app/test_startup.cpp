@@ -18,6 +18,8 @@ private slots:
     void cleanup() { m_dir.leave(); }
 
     void secondStartRaisesTheFirstAndEnds();
+    void startWithADamagedLockReachesTheWindow();
+    void startBlockedByAHangingCopyExplainsWhy();
     void germanNumbersAndCaptions();
     void oldTablesAreTakenOverAfterOneQuestion();
     void refusedTakeOverStartsNothing();
@@ -53,6 +55,52 @@ void TestStartup::secondStartRaisesTheFirstAndEnds()
     QVERIFY(!QDir(secondCwd.path()).exists(u"daten"_qs));
     QTRY_VERIFY(!w.isMinimized());
     QVERIFY(w.isVisible());
+}
+
+void TestStartup::startWithADamagedLockReachesTheWindow()
+{
+    // An empty lock file, as a crash at the wrong moment leaves it.
+    SingleInstance knock;
+    QFile lock(knock.lockFilePath());
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+
+    QTemporaryDir cwd;
+    QProcess program;
+    program.setWorkingDirectory(cwd.path());
+    program.start(QStringLiteral(OFENRING_EXECUTABLE), {});
+    QVERIFY(program.waitForStarted());
+    // It takes the lock over and writes its own process number into it.
+    const auto holder = [&] {
+        QFile f(knock.lockFilePath());
+        return f.open(QIODevice::ReadOnly) ? f.readLine().trimmed().toLongLong() : 0;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(holder(), program.processId(), 20000);
+
+    // The program answers a second start only from its running event loop,
+    // that is with its main window shown.
+    QCOMPARE(knock.claim(20000), SingleInstance::Claim::Raised);
+    QCOMPARE(program.state(), QProcess::Running);
+    QVERIFY(QDir(cwd.path()).exists(u"daten"_qs));
+    program.kill();
+    QVERIFY(program.waitForFinished());
+}
+
+void TestStartup::startBlockedByAHangingCopyExplainsWhy()
+{
+    SingleInstance running;
+    QVERIFY(running.tryBecomePrimary());
+
+    // This process holds the lock but cannot answer while it waits here: a
+    // copy that hangs.
+    SingleInstance second;
+    QCOMPARE(startup::claimSingleInstance(second, 200), 1);
+    const QStringList shown = MessageBox::shownTexts();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(u"Ofenring läuft bereits (Prozess %1), antwortet aber nicht."_qs
+                                          .arg(QCoreApplication::applicationPid())),
+             qPrintable(shown.first()));
+    QVERIFY(shown.first().contains(running.lockFilePath()));
 }
 
 void TestStartup::germanNumbersAndCaptions()

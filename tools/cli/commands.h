@@ -16,8 +16,9 @@ struct CliCommand {
     QString name;
     QString help;  // German, several lines: keys read and keys written
     CliResult (*run)(const QByteArray &input);
-    // Instead of run, for a command that takes options and reads no standard input.
-    CliResult (*runWithArguments)(const QStringList &arguments) = nullptr;
+    // A command that takes its input from the command line instead of
+    // standard input (then `run` is not used).
+    CliResult (*runArgs)(const QStringList &args) = nullptr;
 };
 
 const std::vector<CliCommand> &cliCommands();
@@ -27,3 +28,5 @@ CliResult runUebernehmen(const QStringList &arguments);
 
 // Exit status for bad input (malformed JSON, unknown field, wrong type).
 constexpr int kExitBadInput = 2;
+// Exit status when the output cannot be written (full disk, closed pipe).
+constexpr int kExitOutputFailed = 3;

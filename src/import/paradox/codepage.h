@@ -24,10 +24,3 @@ private:
     bool m_supported = true;
     void *m_iconv = nullptr;  // for code pages other than 1252
 };
-
-// Windows-1252 both ways.  Every byte has a character (the five bytes the
-// code page leaves open stand for the control characters of the same number,
-// as Windows reads them), so nothing is lost on the way in.  Encoding gives
-// '?' for a character outside the code page.
-QString decodeWindows1252(const QByteArray &bytes);
-QByteArray encodeWindows1252(const QString &text);

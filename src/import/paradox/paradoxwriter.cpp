@@ -1,6 +1,6 @@
 #include "paradoxwriter.h"
 
-#include "codepage.h"
+#include "windows1252.h"
 #include "paradoxstream.h"
 
 #include <QFile>
@@ -25,7 +25,11 @@ bool isBlobType(quint8 t)
 
 QByteArray bytesOf(const QVariant &v)
 {
-    return v.typeId() == QMetaType::QByteArray ? v.toByteArray() : encodeWindows1252(v.toString());
+    if (v.typeId() == QMetaType::QByteArray)
+        return v.toByteArray();
+    QByteArray bytes;
+    windows1252::encode(v.toString(), &bytes);
+    return bytes;
 }
 
 } // namespace

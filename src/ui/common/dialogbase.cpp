@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
@@ -38,7 +39,13 @@ int DialogBase::captionWidth() const
     // box, and the frame on both sides.
     QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     titleFont.setBold(true);
-    const int text = QFontMetrics(titleFont).horizontalAdvance(windowTitle());
+    // The window system shows the program's display name after the caption
+    // ("Kopfzeilen — Ofenring"), so that counts too.
+    QString title = windowTitle();
+    const QString program = QGuiApplication::applicationDisplayName();
+    if (!program.isEmpty() && !title.endsWith(program))
+        title += u" \u2014 "_qs + program;
+    const int text = QFontMetrics(titleFont).horizontalAdvance(title);
     const int icon = style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize, nullptr, this);
     const int buttons = 2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     return text + icon + buttons + 48;

@@ -108,10 +108,12 @@ void TestCliTakeOver::badInput_data()
     QTest::newRow("unbekannte Angabe") << QStringList{u"--aus"_qs, von} << u"Unbekannte Angabe \"--aus\"."_qs;
     QTest::newRow("fehlender Ordner") << QStringList{u"--von"_qs, u"<tmp>/fehlt"_qs, u"--nach"_qs, nach}
                                       << u"Den Ordner \"<tmp>/fehlt\" gibt es nicht."_qs;
-    QTest::newRow("keine alten Tabellen") << QStringList{u"--von"_qs, u"<tmp>"_qs, u"--nach"_qs, nach}
-                                          << u"Im Ordner \"<tmp>\" liegen keine Tabellen im alten Paradox-Format."_qs;
+    QTest::newRow("keine alten Tabellen") << QStringList{u"--von"_qs, u"<tmp>/voll"_qs, u"--nach"_qs, nach}
+                                          << u"Im Ordner \"<tmp>/voll\" liegen keine Tabellen im alten Paradox-Format."_qs;
     QTest::newRow("derselbe Ordner") << QStringList{u"--von"_qs, von, u"--nach"_qs, von}
                                      << u"Der alte Ordner und der Datenordner müssen verschieden sein"_qs;
+    QTest::newRow("Ziel im alten Ordner") << QStringList{u"--von"_qs, von, u"--nach"_qs, von + u"/neu/daten"_qs}
+                                          << u"Der Datenordner darf nicht im alten Ordner liegen"_qs;
     QTest::newRow("Ziel mit Tabellen") << QStringList{u"--von"_qs, von, u"--nach"_qs, u"<tmp>/voll"_qs}
                                        << u"Im Ordner \"<tmp>/voll\" liegen schon Tabellen (kq.db)."_qs;
     QTest::newRow("abgeschnittene Tabelle") << QStringList{u"--von"_qs, von, u"--nach"_qs, nach, u"<kürzen>"_qs}

@@ -23,6 +23,18 @@ QByteArray reportJson(const TakeOverReport &report, const QString &source, const
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// The folder as an absolute path with links resolved as far as it exists.
+QString resolved(const QString &path)
+{
+    QString existing = QDir::cleanPath(QDir(path).absolutePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != u"/"_qs) {
+        rest.prepend(u'/' + QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).path();
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
+}
+
 } // namespace
 
 CliResult runUebernehmen(const QStringList &arguments)
@@ -42,9 +54,13 @@ CliResult runUebernehmen(const QStringList &arguments)
     }
     if (source.isEmpty() || target.isEmpty())
         return {kExitBadInput, {}, u"Der alte Ordner und der Datenordner müssen angegeben werden. %1"_qs.arg(kUsage)};
-    const QFileInfo src(source), dst(target);
-    if (dst.exists() && src.exists() && src.canonicalFilePath() == dst.canonicalFilePath())
+    // The old folder is never written, so the data folder can neither be it nor lie inside it.
+    const QString from = resolved(source);
+    const QString to = resolved(target);
+    if (from == to)
         return {kExitBadInput, {}, u"Der alte Ordner und der Datenordner müssen verschieden sein; der alte Ordner wird nie verändert."_qs};
+    if (to.startsWith(from + u'/'))
+        return {kExitBadInput, {}, u"Der Datenordner darf nicht im alten Ordner liegen; der alte Ordner wird nie verändert."_qs};
 
     // A take-over into this data folder that was interrupted is finished first.
     TakeOver interrupted(target, target);

@@ -799,11 +799,11 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
         QSqlQuery q(db);
         auto sqlFailed = [&](const QSqlQuery &query) {
             if (writeError.isEmpty())
-                writeError = query.lastError().text();
+                writeError = TableStore::errorText(query.lastError());
             return false;
         };
         auto exec = [&](const QString &sql) { return q.exec(sql) || sqlFailed(q); };
-        bool ok = db.open() || (writeError = db.lastError().text(), false);
+        bool ok = db.open() || (writeError = TableStore::errorText(db.lastError()), false);
         // The file only counts once it is complete and synced; until then a
         // crash simply leaves a file the next start removes.
         for (const QString &s : TableStore::tableStatements(t.definition))
@@ -937,7 +937,7 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
         if (ok) {
             ok = exec(u"SELECT count(*) FROM \"%1\""_qs.arg(t.definition.tableName)) && q.next();
             if (ok && q.value(0).toInt() != record) {
-                writeError = u"die neue Tabelle enthält %1 statt %2 Datensätze"_qs.arg(q.value(0).toInt()).arg(record);
+                writeError = u"Sie enthält %1 statt %2 Datensätze."_qs.arg(q.value(0).toInt()).arg(record);
                 ok = false;
             }
         }
@@ -956,7 +956,7 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
     if (!inputError.isEmpty())
         return fail(Problem::Input, inputError);
     if (!writeError.isEmpty())
-        return fail(Problem::Writing, u"Die neue Tabelle \"%1\" kann nicht geschrieben werden: %2.%3"_qs.arg(
+        return fail(Problem::Writing, u"Die neue Tabelle \"%1\" kann nicht geschrieben werden: %2%3"_qs.arg(
                                           QDir::toNativeSeparators(tempPath), writeError, nothing));
     if (!syncPath(tempPath, false))
         return fail(Problem::Writing, u"Die neue Tabelle \"%1\" kann nicht gesichert werden (%2).%3"_qs.arg(

@@ -145,10 +145,10 @@ namespace {
 
 // Breaks a text into lines no wider than `width` mm: paragraphs at '\n',
 // lines at word boundaries (a word wider than the line is broken anywhere).
-QStringList wrapText(const QString &text, const FontSpec &spec, double width)
+QStringList wrapText(const QString &text, const FontSpec &fontSpec, double width)
 {
     QStringList lines;
-    const QFont font = spec.font();
+    const QFont font = fontSpec.font();
     QString normalised = text;
     normalised.replace(u"\r\n"_qs, u"\n"_qs).replace(u'\r', u'\n');
     const QStringList paragraphs = normalised.split(u'\n');

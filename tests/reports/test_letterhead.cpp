@@ -61,9 +61,9 @@ void TestLetterhead::emblemIsAGreyscalePictureAt300Dpi()
 void TestLetterhead::arialIsAMetricCompatibleFace()
 {
     for (bool bold : {false, true}) {
-        FontSpec spec;
-        spec.bold = bold;
-        const QFontInfo info(spec.font());
+        FontSpec fontSpec;
+        fontSpec.bold = bold;
+        const QFontInfo info(fontSpec.font());
         QVERIFY2(info.family() == u"Arial"_qs || info.family() == u"Liberation Sans"_qs, qPrintable(info.family()));
         QCOMPARE(info.bold(), bold);
     }

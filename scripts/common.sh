@@ -9,7 +9,8 @@ ofenring_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
   libjpeg62-turbo-dev libgl-dev
-  fonts-dejavu-core
+  pxlib-dev
+  fonts-dejavu-core fonts-liberation poppler-utils
   xvfb xauth
 )
 

@@ -20,6 +20,11 @@ int main(int argc, char *argv[])
 
     startup::useGerman(app);
 
+    // Tables of the old format in ./daten are taken over first, after one
+    // question; without them the program does not start.
+    if (!startup::takeOverOldTables())
+        return 1;
+
     // The main window creates its dialogs hidden and opens the four tables of
     // ./daten; the first record of kq.db becomes current.
     TForm1 mainWindow;

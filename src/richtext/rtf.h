@@ -55,12 +55,18 @@ QByteArray storedBytes(const QString &stored);
 // Replaces the content of `doc` by the text read from `data`; text without an
 // "{\rtf" header is taken as plain text (UTF-8, else Windows-1252).  Text
 // without a font of its own takes the family of doc's default font.
-ReadInfo read(const QByteArray &data, QTextDocument *doc);
-ReadInfo read(const QString &stored, QTextDocument *doc);
+// Indents, paragraph spacing and tab stops become pixels of a device with
+// `dotsPerInch` (the screen's 96 for the editors; a document laid out for a
+// finer device, such as a printed page, needs its resolution; the writer
+// expects 96).
+ReadInfo read(const QByteArray &data, QTextDocument *doc, double dotsPerInch = 96.0);
+ReadInfo read(const QString &stored, QTextDocument *doc, double dotsPerInch = 96.0);
 
 // A new document holding a stored remark, laid out with `defaultFont` where
-// the remark names no font (for the printed protocols and previews).
-std::unique_ptr<QTextDocument> toDocument(const QString &stored, const QFont &defaultFont = QFont());
+// the remark names no font (for the printed protocols and previews), for a
+// device of `dotsPerInch`.
+std::unique_ptr<QTextDocument> toDocument(const QString &stored, const QFont &defaultFont = QFont(),
+                                          double dotsPerInch = 96.0);
 
 // The text of a remark without its formatting; paragraphs end with '\n'.
 QString toPlainText(const QByteArray &data);

@@ -96,7 +96,10 @@ QChar sanitized(char32_t u)
 
 class Reader {
 public:
-    Reader(const QByteArray &data, QTextDocument *doc) : m_data(data), m_doc(doc), m_cursor(doc) {}
+    Reader(const QByteArray &data, QTextDocument *doc, double dotsPerInch)
+        : m_data(data), m_doc(doc), m_cursor(doc), m_pixelsPerTwip(dotsPerInch / 1440.0)
+    {
+    }
 
     ReadInfo run();
 
@@ -122,6 +125,7 @@ private:
     void openPendingBlock();
     QTextCharFormat charFormat(const CharProps &p) const;
     QTextBlockFormat blockFormat(const ParaProps &p) const;
+    double fromTwips(int twips) const { return twips * m_pixelsPerTwip; }
     void finish();
 
     const QByteArray &m_data;
@@ -129,6 +133,7 @@ private:
     qsizetype m_pos = 0;
     QTextDocument *m_doc;
     QTextCursor m_cursor;
+    double m_pixelsPerTwip;   // indents, spacing and tab stops in the document's pixels
     ReadInfo m_info;
 
     QVector<Group> m_stack;
@@ -573,12 +578,6 @@ QTextCharFormat Reader::charFormat(const CharProps &p) const
     return f;
 }
 
-// Twips to the document's units (pixels at 96 dots per inch).
-double fromTwips(int twips)
-{
-    return twips / 15.0;
-}
-
 QTextBlockFormat Reader::blockFormat(const ParaProps &p) const
 {
     QTextBlockFormat f;
@@ -795,7 +794,7 @@ QByteArray storedBytes(const QString &stored)
     return out;
 }
 
-ReadInfo read(const QByteArray &data, QTextDocument *doc)
+ReadInfo read(const QByteArray &data, QTextDocument *doc, double dotsPerInch)
 {
     if (!doc)
         return {};
@@ -805,7 +804,7 @@ ReadInfo read(const QByteArray &data, QTextDocument *doc)
     if (!looksLikeRtf(data)) {
         doc->setPlainText(cleanPlain(decodePlain(data)));
     } else {
-        Reader reader(data, doc);
+        Reader reader(data, doc, dotsPerInch > 0 ? dotsPerInch : 96.0);
         info = reader.run();
         if (info.malformed && !hasVisibleText(*doc)) {
             const QString plain = crudePlainText(data);
@@ -820,7 +819,7 @@ ReadInfo read(const QByteArray &data, QTextDocument *doc)
     return info;
 }
 
-ReadInfo read(const QString &stored, QTextDocument *doc)
+ReadInfo read(const QString &stored, QTextDocument *doc, double dotsPerInch)
 {
     if (!looksLikeRtf(stored)) {
         if (!doc)
@@ -831,14 +830,14 @@ ReadInfo read(const QString &stored, QTextDocument *doc)
         doc->setUndoRedoEnabled(wasUndo);
         return {};
     }
-    return read(storedBytes(stored), doc);
+    return read(storedBytes(stored), doc, dotsPerInch);
 }
 
-std::unique_ptr<QTextDocument> toDocument(const QString &stored, const QFont &defaultFont)
+std::unique_ptr<QTextDocument> toDocument(const QString &stored, const QFont &defaultFont, double dotsPerInch)
 {
     auto doc = std::make_unique<QTextDocument>();
     doc->setDefaultFont(defaultFont);
-    read(stored, doc.get());
+    read(stored, doc.get(), dotsPerInch);
     return doc;
 }
 

@@ -5,16 +5,10 @@
 #include <QFileInfo>
 #include <QPainter>
 
-namespace {
-SketchModule *g_installed = nullptr;
-}
-
 SketchModule::SketchModule() = default;
 
 SketchModule::~SketchModule()
 {
-    if (g_installed == this)
-        g_installed = nullptr;
     // The library stays mapped until the process ends: windows and types it
     // registered with Qt may outlive this object during shutdown.
 }
@@ -76,33 +70,19 @@ bool SketchModule::draw(const QStringList &lines, QPainter *canvas, int x, int y
     return true;
 }
 
-QImage SketchModule::render(const QStringList &lines, QSize size, int x, int y, double scale)
+QImage SketchModule::preview(const QStringList &lines)
 {
     if (!canDraw())
         return {};
     // Drawn in black on white without smoothing, then kept as one bit per pixel.
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(previewWidth, previewHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setPen(Qt::black);
-        painter.setBrush(Qt::NoBrush);
-        draw(lines, &painter, x, y, scale, scale);
+        draw(lines, &painter, 0, 0, 0.5, 0.5);
     }
-    return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
-}
-
-QImage SketchModule::preview(const QStringList &lines)
-{
-    return render(lines, QSize(previewWidth, previewHeight), 0, 0, 0.5);
-}
-
-QImage SketchModule::picture(const QStringList &lines, int scale)
-{
-    const int s = qBound(1, scale, 16);
-    return render(lines, QSize((s + 602) * s, (s + 402) * s), 2 * s, 2 * s, s);
+    return image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 }
 
 QStringList SketchModule::linesOf(const QString &skizze)
@@ -122,27 +102,3 @@ QString SketchModule::textOf(const QStringList &lines)
     return lines.join(u'\n');
 }
 
-SketchModule *SketchModule::installed()
-{
-    return g_installed;
-}
-
-void SketchModule::setInstalled(SketchModule *module)
-{
-    g_installed = module;
-}
-
-bool SketchModule::drawSketch(QPainter &painter, const QRectF &box, const QString &skizze, int scale)
-{
-    SketchModule *module = installed();
-    if (!module || !module->canDraw())
-        return false;
-    const QImage image = module->picture(linesOf(skizze), scale);
-    if (image.isNull())
-        return false;
-    painter.save();
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(box, image);
-    painter.restore();
-    return true;
-}

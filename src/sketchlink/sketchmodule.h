@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QLibrary>
-#include <QRectF>
 #include <QStringList>
 
 class QPainter;
@@ -50,25 +49,12 @@ public:
     // The preview of the page "Zeichnung": 600 x 400 monochrome pixels, the
     // sketch at half size.  Null when the module cannot draw.
     QImage preview(const QStringList &lines);
-    // The picture of a protocol at sketch scale s (2 for the preview, 4 for
-    // printing): (s + 602)·s x (s + 402)·s monochrome pixels.
-    QImage picture(const QStringList &lines, int scale);
 
     // The lines of a stored sketch (`Skizze`), and back.
     static QStringList linesOf(const QString &skizze);
     static QString textOf(const QStringList &lines);
 
-    // The module the program loaded at start, for the protocols; null without one.
-    static SketchModule *installed();
-    static void setInstalled(SketchModule *module);
-
-    // Draws the stored sketch of a record into `box` of a protocol page at
-    // sketch scale s, stretched to fill it.  False (the box stays empty)
-    // when no module that can draw is installed.
-    static bool drawSketch(QPainter &painter, const QRectF &box, const QString &skizze, int scale);
-
 private:
-    QImage render(const QStringList &lines, QSize size, int x, int y, double scale);
     bool tryLoad(const QString &path);
 
     QLibrary m_library;

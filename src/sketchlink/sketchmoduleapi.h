@@ -39,7 +39,8 @@
 //   The program draws into monochrome pictures: the preview on the page
 //   "Zeichnung" is 600 x 400 pixels at offset 0, 0 and scale 0.5 (a sketch
 //   fills 600 x 400 units at scale 1); a protocol's picture at sketch scale s
-//   is (s + 602)·s x (s + 402)·s pixels at offset 2s, 2s and scale s.
+//   (2 for the preview, 4 for printing) is (s + 602)·s x (s + 402)·s pixels
+//   at offset 2s, 2s and scale s.
 
 #include <QStringList>
 

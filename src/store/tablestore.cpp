@@ -321,6 +321,26 @@ bool TableStore::checkFile(const QString &path)
     return true;
 }
 
+QStringList TableStore::tableStatements(const TableDefinition &definition)
+{
+    QStringList defs;
+    for (const FieldDef &f : definition.schema->fields())
+        defs << quoted(f.name) + u' ' + sqlType(f.type);
+    return {
+        u"PRAGMA application_id = %1"_qs.arg(kApplicationId),
+        u"PRAGMA user_version = %1"_qs.arg(kSchemaVersion),
+        u"CREATE TABLE %1 (%2)"_qs.arg(quoted(definition.tableName), defs.join(u", "_qs)),
+    };
+}
+
+QString TableStore::orderStatement(const TableDefinition &definition, const TableOrder &order)
+{
+    QStringList cols;
+    for (const QString &f : order.fieldList.split(u';', Qt::SkipEmptyParts))
+        cols << quoted(f.trimmed());
+    return u"CREATE INDEX %1 ON %2 (%3)"_qs.arg(quoted(order.name), quoted(definition.tableName), cols.join(u", "_qs));
+}
+
 // A new table is built under a temporary name and renamed into place, so that
 // a half-made file never stands under the table's name.
 bool TableStore::createTable(const QString &path)
@@ -335,16 +355,8 @@ bool TableStore::createTable(const QString &path)
         if (!db.open()) {
             why = errorText(db.lastError());
         } else {
-            QStringList defs;
-            for (const FieldDef &f : schema().fields())
-                defs << quoted(f.name) + u' ' + sqlType(f.type);
-            QStringList statements{
-                u"PRAGMA application_id = %1"_qs.arg(kApplicationId),
-                u"PRAGMA user_version = %1"_qs.arg(kSchemaVersion),
-                u"CREATE TABLE %1 (%2)"_qs.arg(quoted(m_def.tableName), defs.join(u", "_qs)),
-            };
             QSqlQuery q(db);
-            for (const QString &s : statements)
+            for (const QString &s : tableStatements(m_def))
                 if (!q.exec(s)) {
                     why = errorText(q.lastError());
                     break;
@@ -380,11 +392,8 @@ bool TableStore::ensureOrders()
         // index: the orders sort by their fields, the index only speeds them up.
         if (q.value(0).toInt() > 0 || m_readOnly)
             continue;
-        QStringList cols;
-        for (const QString &f : o.fieldList.split(u';', Qt::SkipEmptyParts))
-            cols << quoted(f.trimmed());
         QSqlQuery create(db);
-        if (!create.exec(u"CREATE INDEX %1 ON %2 (%3)"_qs.arg(quoted(o.name), quoted(m_def.tableName), cols.join(u", "_qs)))) {
+        if (!create.exec(orderStatement(m_def, o))) {
             reportError(u"Die Sortierung \"%1\" kann in der Datei \"%2\" nicht angelegt werden: %3"_qs.arg(
                 o.name, m_filePath, errorText(create.lastError())));
             return false;

@@ -77,6 +77,10 @@ public:
     bool open(const QString &dataDir = QStringLiteral("daten"));
     void close();
     bool isOpen() const { return m_state != StoreState::Inactive; }
+    // The SQL that makes a new file one of our tables: its marks and the empty
+    // table; and the SQL that adds one secondary order.
+    static QStringList tableStatements(const TableDefinition &definition);
+    static QString orderStatement(const TableDefinition &definition, const TableOrder &order);
     QString filePath() const { return m_filePath; }
     QString errorString() const { return m_error; }
     // The table opened, but saves cannot be written (a read-only file,

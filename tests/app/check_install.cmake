@@ -1,12 +1,12 @@
 # Installs the build into a temporary prefix and checks that the program, its
-# desktop entry and its icons land where a desktop looks for them.
+# reader of old tables, its desktop entry and its icons land where they are looked for.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
-foreach(f bin/ofenring share/applications/ofenring.desktop
+foreach(f bin/ofenring bin/ofenring-paradox-reader share/applications/ofenring.desktop
           share/icons/hicolor/16x16/apps/ofenring.png share/icons/hicolor/48x48/apps/ofenring.png
           share/icons/hicolor/256x256/apps/ofenring.png)
   if(NOT EXISTS "${PREFIX}/${f}")

@@ -1,3 +1,4 @@
+#include "protocolparts.h"
 #include "sketchmodule.h"
 
 #include <QDir>
@@ -31,7 +32,6 @@ private slots:
     void editPassesTheSharedList();
     void previewAndProtocolPicture_data();
     void previewAndProtocolPicture();
-    void protocolBoxIsFilledOnlyWithAModule();
     void storedLines();
 };
 
@@ -118,8 +118,14 @@ void TestSketchModule::previewAndProtocolPicture()
     QFETCH(QSize, size);
     SketchModule module;
     QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
-    const QStringList lines{u"eins"_qs, u"zwei"_qs};
-    const QImage image = scale == 0 ? module.preview(lines) : module.picture(lines, scale);
+    // The protocols draw through the module as the program wires it.
+    report::setSketchPainter([&module](QPainter &canvas, const QStringList &lines, int x, int y, double sx, double sy) {
+        module.draw(lines, &canvas, x, y, sx, sy);
+    });
+    Record record;
+    record.setText(u"Skizze"_qs, u"eins\nzwei"_qs);
+    const QImage image = scale == 0 ? module.preview({u"eins"_qs, u"zwei"_qs}) : report::sketchPicture(record, scale);
+    report::setSketchPainter({});
     QCOMPARE(image.size(), size);
     QCOMPARE(image.format(), QImage::Format_Mono);
 
@@ -133,29 +139,6 @@ void TestSketchModule::previewAndProtocolPicture()
     QVERIFY(!black(image, px(60), px(55)));   // no third line, no third bar
     QVERIFY(!black(image, px(115), px(15)));  // right of the bar
     QVERIFY(!black(image, 0, 0));
-}
-
-void TestSketchModule::protocolBoxIsFilledOnlyWithAModule()
-{
-    QImage page(400, 300, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    const QRectF box(50, 40, 303, 201);
-    QPainter p(&page);
-    QVERIFY(!SketchModule::drawSketch(p, box, u"eins"_qs, 2));
-    QCOMPARE(page.pixel(55 + 15, 45 + 15), qRgb(255, 255, 255));
-
-    SketchModule module;
-    QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
-    SketchModule::setInstalled(&module);
-    QVERIFY(SketchModule::drawSketch(p, box, u"eins\nzwei"_qs, 4));
-    p.end();
-    // The picture fills the box: a bar of the sketch lies where its units say.
-    // Picture pixels (offset 2s, scale s) to box pixels.
-    const double k = box.width() / ((4 + 602) * 4);
-    const QPointF bar1 = box.topLeft() + QPointF((8 + 60 * 4) * k, (8 + 15 * 4) * k);
-    QVERIFY(black(page, int(bar1.x()), int(bar1.y())));
-    QVERIFY(!black(page, int(box.left() - 5), int(bar1.y())));
-    SketchModule::setInstalled(nullptr);
 }
 
 void TestSketchModule::storedLines()

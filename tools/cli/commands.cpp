@@ -454,6 +454,18 @@ const std::vector<CliCommand> &cliCommands()
          "  Ausgabe: {\"fields\": {Feld: Wert, auf die Feldlänge gekürzt; \"\" leert das Feld},\n"
          "            \"source\": \"schocom\"/\"abnahme\", \"lines\": gelesene Zeilen (höchstens 16)}"_qs,
          nullptr, &runImport},
+        {u"uebernehmen"_qs,
+         u"Übernimmt die vier Tabellen im alten Paradox-Format (kq.db, eigentmr.db, orte.db, stdbem.DB\n"
+         "  mit ihren Memodateien) in neue Tabellen. Liest keine Standardeingabe.\n"
+         "  Aufruf: ofenring-cli uebernehmen --von ALTER_ORDNER --nach DATENORDNER\n"
+         "  Der alte Ordner wird nur gelesen; der Datenordner darf noch keine Tabellen enthalten. Die alten\n"
+         "  Dateien werden unverändert nach DATENORDNER/alt-<Datum> kopiert.\n"
+         "  Ausgabe: {\"source\", \"target\", \"backupFolder\", \"originals\": [alte Dateien],\n"
+         "            \"tables\": [{\"table\", \"oldFile\", \"records\", \"codePage\", \"missingFields\",\n"
+         "            \"alwaysEmpty\", \"emptyValues\": {Feld: Anzahl}, \"unreadable\", \"shortened\": [{\"record\",\n"
+         "            \"Lfd\", \"field\", \"reason\"}]}]}. Fehlerhafte oder fremde Tabellen: Status 2; kann der\n"
+         "            Datenordner nicht geschrieben werden: Status 1."_qs,
+         nullptr, &runUebernehmen},
     };
     return commands;
 }

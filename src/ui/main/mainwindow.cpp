@@ -5,12 +5,17 @@
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
 #include "generalpage.h"
+#include "kopfzeilendlg.h"
 #include "messagebox.h"
 #include "ortslistdlg.h"
+#include "printcommand.h"
 #include "raumbezdlg.h"
 #include "recordnavigator.h"
 #include "recordstore.h"
+#include "protocolparts.h"
 #include "remarkspage.h"
+#include "reportengine.h"
+#include "rtf.h"
 #include "settingsfile.h"
 #include "apppaths.h"
 #include "sketchmodule.h"
@@ -142,6 +147,11 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     // "Ofenring *" while the current record has unsaved changes.
     new ModifiedMark(this, windowTitle(), {m_kq});
 
+    // The protocols print the remarks with their formatting (fonts, styles,
+    // colours, paragraph layout), laid out for the report's fine resolution.
+    report::setRemarksDocumentFactory(
+        [](const QString &stored) { return rtf::toDocument(stored, QFont(), report::kLayoutDpi); });
+
     // The remarks page edits the record's remarks and the remark catalog.
     m_remarksPage = new RemarksPage(m_kq, m_remarks);
     installPage(Anmerkungen, m_remarksPage);
@@ -155,7 +165,12 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     assignShortcuts();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The module goes with the window; the protocols must not draw through it any more.
+    if (m_sketchModule)
+        report::setSketchPainter({});
+}
 
 // --- construction ----------------------------------------------------------------
 
@@ -173,9 +188,10 @@ void TForm1::buildMenus()
 
     QMenu *datei = menuBar()->addMenu(u"&Datei"_qs);
     datei->setObjectName(u"dateimenu"_qs);
-    // Preview and printing come with the protocols; until then they are shown greyed.
-    action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs)->setEnabled(false);
-    action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs)->setEnabled(false);
+    connect(action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs), &QAction::triggered, this,
+            [this] { Druckvorschau1Click(false); });
+    connect(action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs), &QAction::triggered, this,
+            [this] { Druckvorschau1Click(true); });
     connect(action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs), &QAction::triggered,
             this, &TForm1::saveRecord);
     datei->addSeparator();
@@ -183,7 +199,7 @@ void TForm1::buildMenus()
 
     QMenu *einst = menuBar()->addMenu(u"&Einstellungen"_qs);
     einst->setObjectName(u"einstellungenmenu"_qs);
-    action(einst, "kopfzeilen", u"&Kopfzeilen"_qs)->setEnabled(false);
+    connect(action(einst, "kopfzeilen", u"&Kopfzeilen"_qs), &QAction::triggered, this, &TForm1::showKopfzeilen);
     connect(action(einst, "raumbezeichnungen", u"&Raumbezeichnungen"_qs), &QAction::triggered, this,
             [this] { editTextList(TextLists::RoomNames); });
     connect(action(einst, "ortsliste", u"&Ortsliste"_qs), &QAction::triggered, this,
@@ -224,7 +240,7 @@ QWidget *TForm1::buildToolbar()
     m_previewButton->setObjectName(u"vorschaubtn"_qs);
     m_previewButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_previewButton->setToolTip(u"Druckvorschau"_qs);
-    m_previewButton->setEnabled(false);
+    connect(m_previewButton, &QToolButton::clicked, this, [this] { Druckvorschau1Click(false); });
     row->addWidget(m_previewButton);
     row->addSpacing(12);
 
@@ -349,6 +365,29 @@ void TForm1::createDialogs()
             takePlace(m_placeTarget);
         m_placeTarget = NoPlaceTarget;
     });
+    m_headerDlg = new Tkopfzeilendlg(this);
+    connect(m_headerDlg, &QDialog::accepted, this, [this] {
+        // In effect at once, even when the file cannot be written.
+        m_printSettings = m_headerDlg->settings();
+        settings::savePrintSettings(m_printSettings, &MessageBox::instance());
+    });
+    connect(m_headerDlg, &Tkopfzeilendlg::helpRequested, this, &TForm1::showHelp);
+
+    PrintCommand::Environment print;
+    print.store = m_kq;
+    print.finishEditing = [this] { return commitEdits() && m_kq->finishEditing(); };
+    print.finishRemarks = [this] { m_remarks->finishEditing(); };
+    print.followTable = [this](bool follow) {
+        // While the table is narrowed to the printed record the window shows
+        // what it showed before and takes no commands.
+        m_kq->blockSignals(!follow);
+        centralWidget()->setEnabled(follow);
+        menuBar()->setEnabled(follow);
+    };
+    print.settings = [this]() -> const PrintSettings & { return m_printSettings; };
+    print.window = this;
+    m_print = new PrintCommand(print, this);
+
     connect(m_listDlg, &Traumbezdlg::helpRequested, this, &TForm1::showHelp);
     connect(m_ownerDlg, &Teigentuemerdlg::helpRequested, this, &TForm1::showHelp);
     connect(m_placeDlg, &Tortslistdlg::helpRequested, this, &TForm1::showHelp);
@@ -410,7 +449,12 @@ void TForm1::loadSketchModule()
         MessageBox::information(QString::fromLatin1(SketchModule::message));
     if (result != SketchModule::LoadResult::Loaded)
         return;
-    SketchModule::setInstalled(m_sketchModule.get());
+    // The protocols draw their sketch box through the module, at their scale.
+    if (m_sketchModule->canDraw()) {
+        SketchModule *module = m_sketchModule.get();
+        report::setSketchPainter([module](QPainter &canvas, const QStringList &lines, int x, int y, double scaleX,
+                                          double scaleY) { module->draw(lines, &canvas, x, y, scaleX, scaleY); });
+    }
     m_sketchPage = new SketchPage(m_kq, m_sketchModule.get());
     connect(m_sketchPage, &SketchPage::helpRequested, this, &TForm1::showHelp);
     installPage(Zeichnung, m_sketchPage);
@@ -617,6 +661,17 @@ void TForm1::showOrtsliste(int target)
     m_placeDlg->showList();
 }
 
+void TForm1::Druckvorschau1Click(bool print)
+{
+    m_print->run(print);
+}
+
+void TForm1::showKopfzeilen()
+{
+    m_headerDlg->setSettings(m_printSettings);
+    m_headerDlg->open();
+}
+
 void TForm1::takeOwner()
 {
     // Nothing to take from an empty list.
@@ -699,6 +754,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_closed) {
         event->accept();
+        return;
+    }
+    // The print command is still running (a preview is open): it ends first.
+    if (m_print && m_print->isRunning()) {
+        event->ignore();
         return;
     }
     if (!confirmClose() || !shutdown()) {

@@ -9,6 +9,7 @@
 
 class BindingSet;
 class CatalogStore;
+class PrintCommand;
 class GeneralPage;
 class QAction;
 class QCheckBox;
@@ -24,6 +25,7 @@ class StoreGrid;
 class TableStore;
 class TAboutBox;
 class Teigentuemerdlg;
+class Tkopfzeilendlg;
 class Tortslistdlg;
 class Traumbezdlg;
 
@@ -82,6 +84,12 @@ public:
     void showOrtsliste(int target);
     void showEigentuemerliste(bool pick);
     void editTextList(TextLists::Kind kind);
+    // The print command: a preview (false) or a direct print (true) of the
+    // current record's protocol.
+    void Druckvorschau1Click(bool print);
+    // The header-lines dialog "Kopfzeile".
+    void showKopfzeilen();
+    PrintCommand *printCommand() const { return m_print; }
 
     // The help request of every "&Hilfe" button and F1 key of this window.
     void showHelp(const QString &topicPath);
@@ -163,6 +171,8 @@ private:
     Tortslistdlg *m_placeDlg = nullptr;
     Traumbezdlg *m_listDlg = nullptr;
     TAboutBox *m_about = nullptr;
+    Tkopfzeilendlg *m_headerDlg = nullptr;
+    PrintCommand *m_print = nullptr;
     bool m_ownerPick = false;
     PlaceTarget m_placeTarget = NoPlaceTarget;
 };

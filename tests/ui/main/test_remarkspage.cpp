@@ -2,7 +2,9 @@
 #include "uitestenv.h"
 
 #include "../common/keyboardcheck.h"
+#include "protocolparts.h"
 #include "recordnavigator.h"
+#include "reportengine.h"
 #include "remarkspage.h"
 #include "richtextedit.h"
 #include "rtf.h"
@@ -90,6 +92,7 @@ private slots:
     void editMenuActsOnTheCurrentEditor();
     void pasteFromOtherPrograms();
     void keyboard();
+    void protocolsPrintTheRemarksFormatted();
     void fontDialogKeepsFaceSizeStyleAndColour();
 
 private:
@@ -428,6 +431,24 @@ void TestRemarksPage::keyboard()
     // The help button opens the page's topic.
     QCOMPARE(f.page->helpTopic(), u"::/anmerkungen.htm"_qs);
     f.w.recordStore()->cancel();
+}
+
+void TestRemarksPage::protocolsPrintTheRemarksFormatted()
+{
+    Window f;
+    // What the protocols lay out for `Bemerkung`: the formatting kept, an
+    // indent of one inch one inch on the report's fine layout device.
+    const auto doc = report::remarksDocument(
+        u"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\pard\\li1440\\f0\\fs24 Normal {\\b fett}\\par}"_qs);
+    QCOMPARE(doc->toPlainText(), u"Normal fett"_qs);
+    QTextCursor c(doc.get());
+    c.setPosition(8);
+    QVERIFY(c.charFormat().font().bold());
+    QCOMPARE(c.charFormat().fontFamilies().toStringList().value(0), u"Arial"_qs);
+    QCOMPARE(doc->begin().blockFormat().leftMargin(), report::kLayoutDpi);
+    // An empty remark prints no section, a plain one prints as it stands.
+    QVERIFY(report::remarksDocument(QString())->toPlainText().isEmpty());
+    QCOMPARE(report::remarksDocument(u"Alt\nText"_qs)->toPlainText(), u"Alt\nText"_qs);
 }
 
 void TestRemarksPage::fontDialogKeepsFaceSizeStyleAndColour()

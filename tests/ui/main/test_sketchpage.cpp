@@ -3,6 +3,7 @@
 
 #include "../common/keyboardcheck.h"
 #include "printsettings.h"
+#include "protocolparts.h"
 #include "settingsfile.h"
 #include "sketchmodule.h"
 #include "sketchpage.h"
@@ -106,7 +107,14 @@ void TestSketchPage::findingTheModule()
     QVERIFY(findNamed<QPushButton>(&w, "zeichnbtn")->isEnabled());
     // The preview was drawn at start, before the page is ever opened.
     QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 2);
-    QCOMPARE(SketchModule::installed()->filePath(), fixture("complete") + u"/zobeldll.so"_qs);
+    // The protocols draw their sketch box through the module: one bar per
+    // line at offset 2s and scale s.
+    QVERIFY(report::sketchPainter());
+    const QImage box = report::sketchPicture(w.recordStore()->current(), 4);
+    QCOMPARE(box.size(), QSize(2424, 1624));
+    QVERIFY(qGray(box.pixel(8 + 60 * 4, 8 + 15 * 4)) < 128);
+    QVERIFY(qGray(box.pixel(8 + 60 * 4, 8 + 35 * 4)) < 128);
+    QVERIFY(qGray(box.pixel(8 + 60 * 4, 8 + 55 * 4)) >= 128);
 }
 
 void TestSketchPage::editingWritesBackAndSwitchesPrintingOnce()
@@ -184,9 +192,7 @@ void TestSketchPage::moduleWithoutEntries()
         TForm1 w;
         w.show();
         QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), -1);
-        QImage page(20, 20, QImage::Format_RGB32);
-        QPainter painter(&page);
-        QVERIFY(!SketchModule::drawSketch(painter, QRectF(0, 0, 20, 20), u"a"_qs, 2));
+        QVERIFY(!report::sketchPainter());   // the protocols' sketch box stays empty
         MessageBox::pushNextAnswer(PromptButton::Ok);
         MessageBox::pushNextAnswer(PromptButton::Yes);
         QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);

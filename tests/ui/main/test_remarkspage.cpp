@@ -83,6 +83,7 @@ private slots:
     void catalogCopy_data();
     void catalogCopy();
     void emptyEntryCopiesNothing();
+    void catalogIsMaintainedOnThePage();
     void fontCommand_data();
     void fontCommand();
     void zeichenFollowsTheFocus();
@@ -197,6 +198,39 @@ void TestRemarksPage::emptyEntryCopiesNothing()
     QCOMPARE(f.bem->toPlainText(), u"Vorher nachher"_qs);
     QCOMPARE(f.w.recordStore()->state(), StoreState::Browse);
     QCOMPARE(QApplication::clipboard()->text(), u"Fremder Text"_qs);
+}
+
+void TestRemarksPage::catalogIsMaintainedOnThePage()
+{
+    Window f;
+    CatalogStore *catalog = f.w.remarkStore();
+    // A new entry from the navigator, its short title typed, saved on moving on.
+    QTest::mouseClick(findNamed<RecordNavigator>(&f.w, "katnavigator")->button(RecordNavigator::Insert), Qt::LeftButton);
+    QTest::keyClicks(findNamed<QLineEdit>(&f.w, "kurzbezedit"), u"Abgasweg"_qs);
+    focus(f.kat);
+    QTest::keyClicks(f.kat, u"Der Abgasweg ist frei."_qs);
+    MessageBox::pushNextAnswer(PromptButton::Yes);
+    QTest::mouseClick(findNamed<RecordNavigator>(&f.w, "katgridnavigator")->button(RecordNavigator::Last), Qt::LeftButton);
+    QCOMPARE(MessageBox::shownTexts(), QStringList{kSaveCatalog});
+    QCOMPARE(catalog->rowCount(), 3);
+    // The list shows the short titles in their order; Ctrl+Del deletes after the question.
+    auto *grid = findNamed<StoreGrid>(&f.w, "katgrid");
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"Kurzbezeichnung"_qs);
+    QCOMPARE(grid->model()->index(1, 0).data().toString(), u"Abgasweg"_qs);
+    grid->selectRow(1);
+    QCOMPARE(f.kat->toPlainText(), u"Der Abgasweg ist frei."_qs);
+    MessageBox::pushNextAnswer(PromptButton::Ok);
+    QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(MessageBox::shownTexts().last(), u"Datensatz löschen?"_qs);
+    QCOMPARE(catalog->rowCount(), 2);
+    // Edit and cancel on the second navigator.
+    auto *edit = findNamed<QToolButton>(&f.w, "katbearbeitenbtn");
+    auto *cancel = findNamed<QToolButton>(&f.w, "katabbrechenbtn");
+    QVERIFY(edit->isEnabled() && !cancel->isEnabled());
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QCOMPARE(catalog->state(), StoreState::Edit);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QCOMPARE(catalog->state(), StoreState::Browse);
 }
 
 void TestRemarksPage::fontCommand_data()

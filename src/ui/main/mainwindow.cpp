@@ -14,6 +14,9 @@
 #include "storegrid.h"
 
 #include "aboutbox.h"
+#include "aufstellungsraumpage.h"
+#include "luftverbundpage.h"
+#include "voldialog.h"
 #include "helpwindow.h"
 
 #include <QApplication>
@@ -101,6 +104,7 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
     buildPages();
+    installWorkPages();
     layout->addWidget(m_pages, 1);
     m_status = new StatusPanel(client);
     layout->addWidget(m_status);
@@ -285,6 +289,21 @@ void TForm1::buildPages()
     connect(m_pages, &QTabWidget::currentChanged, this, &TForm1::pageAboutToChange);
 }
 
+void TForm1::installWorkPages()
+{
+    // The two mode pages share the room volume calculator and take the
+    // default room height from the settings file.
+    m_volDialog = new TVolDialog(this);
+    const auto roomHeight = [this] { return m_roomHeight; };
+    m_luftverbund = new LuftverbundPage(m_kq, m_volDialog, roomHeight);
+    m_aufstellungsraum = new AufstellungsraumPage(m_kq, m_volDialog, roomHeight);
+    installPage(Luftverbund, m_luftverbund);
+    installPage(Aufstellungsraum, m_aufstellungsraum);
+    for (PageBase *page : {static_cast<PageBase *>(m_luftverbund), static_cast<PageBase *>(m_aufstellungsraum)})
+        connect(page, &PageBase::helpRequested, this, &TForm1::showHelp);
+    connect(m_volDialog, &DialogBase::helpRequested, this, &TForm1::showHelp);
+}
+
 void TForm1::createDialogs()
 {
     // Every dialog is made once, hidden, and reused.
@@ -304,6 +323,11 @@ void TForm1::createDialogs()
         m_placeTarget = NoPlaceTarget;
     });
     connect(m_listDlg, &Traumbezdlg::helpRequested, this, &TForm1::showHelp);
+    // A changed list is offered at once in the interconnection page's fields.
+    connect(m_listDlg, &QDialog::accepted, this, [this] {
+        if (m_luftverbund)
+            m_luftverbund->loadTextLists(m_lists);
+    });
     connect(m_ownerDlg, &Teigentuemerdlg::helpRequested, this, &TForm1::showHelp);
     connect(m_placeDlg, &Tortslistdlg::helpRequested, this, &TForm1::showHelp);
 }
@@ -347,6 +371,10 @@ void TForm1::firstShow()
     m_roomHeight = settings::loadDefaultRoomHeight();
     m_lists.load(TextLists::RoomNames);
     m_lists.load(TextLists::ApplianceTypes);
+    if (m_luftverbund)
+        m_luftverbund->loadTextLists(m_lists);
+    if (m_aufstellungsraum)
+        m_aufstellungsraum->enablenr();
     m_fontButton->setEnabled(false);
     setActivePage(Uebersicht);
     m_rememberedPage = pageDef(Uebersicht).name;
@@ -435,7 +463,8 @@ void TForm1::uebersichtDblClick()
 
 bool TForm1::commitEdits()
 {
-    return m_bindings->commitAll();
+    return m_bindings->commitAll() && (!m_luftverbund || m_luftverbund->commitEdits())
+        && (!m_aufstellungsraum || m_aufstellungsraum->commitEdits());
 }
 
 void TForm1::navigate(bool (RecordStore::*move)())

@@ -6,8 +6,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class AufstellungsraumPage;
 class BindingSet;
 class CatalogStore;
+class LuftverbundPage;
 class GeneralPage;
 class QAction;
 class QCheckBox;
@@ -21,6 +23,7 @@ class TAboutBox;
 class Teigentuemerdlg;
 class Tortslistdlg;
 class Traumbezdlg;
+class TVolDialog;
 
 // The main window: the overview of all installation records, the general data
 // page, the pages of the two calculation modes, remarks and sketch, the
@@ -90,6 +93,7 @@ private:
     void buildMenus();
     QWidget *buildToolbar();
     void buildPages();
+    void installWorkPages();
     void createDialogs();
     void openTables(const QString &dataDir);
     void firstShow();
@@ -129,6 +133,8 @@ private:
     QString m_activePageName;
     bool m_switchingPages = false;
 
+    QPointer<LuftverbundPage> m_luftverbund;
+    QPointer<AufstellungsraumPage> m_aufstellungsraum;
     StoreGrid *m_grid = nullptr;
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
@@ -144,6 +150,7 @@ private:
     Tortslistdlg *m_placeDlg = nullptr;
     Traumbezdlg *m_listDlg = nullptr;
     TAboutBox *m_about = nullptr;
+    TVolDialog *m_volDialog = nullptr;
     bool m_ownerPick = false;
     PlaceTarget m_placeTarget = NoPlaceTarget;
 };

@@ -157,7 +157,8 @@ void Tllberdlg::showFor(RecordStore *store)
     }
     recompute();
     open();
-    m_ok->setFocus();
+    // OK has the focus, unless the stored duct cannot be confirmed yet.
+    (m_ok->isEnabled() ? static_cast<QWidget *>(m_ok) : m_output)->setFocus();
 }
 
 void Tllberdlg::recompute()

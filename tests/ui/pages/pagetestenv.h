@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 template <typename T>
@@ -79,9 +82,18 @@ inline void choose(QComboBox *combo, int position)
         QTest::keyClick(combo, Qt::Key_Up);
 }
 
+// A click where a user clicks: on the box of a check box or radio button,
+// in the middle of a push button.
 inline void click(QAbstractButton *b)
 {
-    QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center());
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    QPoint at = b->rect().center();
+    if (qobject_cast<QRadioButton *>(b))
+        at = b->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &opt, b).center();
+    else if (qobject_cast<QCheckBox *>(b))
+        at = b->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, b).center();
+    QTest::mouseClick(b, Qt::LeftButton, {}, at);
 }
 
 inline QStringList items(const QComboBox *combo)

@@ -439,8 +439,13 @@ void TForm1::modusWechsel()
         || activePage() == Luftverbund || activePage() == Aufstellungsraum;
 
     m_switchingPages = true;
-    m_pages->setTabVisible(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
-    m_pages->setTabVisible(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
+    // Only a real change touches the tabs: showing a tab lays out and repaints the whole page set.
+    const auto showTab = [this](Page p, bool on) {
+        if (m_pages->isTabVisible(p) != on)
+            m_pages->setTabVisible(p, on);
+    };
+    showTab(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
+    showTab(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
     if (wasOnModePage && hasMode) {
         const Page target = mode == 0 ? Luftverbund : Aufstellungsraum;
         if (m_pages->isTabVisible(target))

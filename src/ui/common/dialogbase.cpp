@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
@@ -38,7 +39,12 @@ int DialogBase::captionWidth() const
     // box, and the frame on both sides.
     QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     titleFont.setBold(true);
-    const int text = QFontMetrics(titleFont).horizontalAdvance(windowTitle());
+    // On X11 the title bar shows the program's display name after the caption.
+    QString shown = windowTitle();
+    const QString program = QGuiApplication::applicationDisplayName();
+    if (!program.isEmpty() && shown != program)
+        shown += u" \u2014 "_qs + program;
+    const int text = QFontMetrics(titleFont).horizontalAdvance(shown);
     const int icon = style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize, nullptr, this);
     const int buttons = 2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     return text + icon + buttons + 48;

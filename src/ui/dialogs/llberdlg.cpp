@@ -93,7 +93,9 @@ Tllberdlg::Tllberdlg(QWidget *parent)
             l->setBuddy(control);
         // The label of the side-ratio choices stands beside their first line.
         grid->addWidget(l, row, 0, Qt::AlignLeft | (control == ratioBox ? Qt::AlignTop : Qt::AlignVCenter));
-        grid->addWidget(control, row, 1, Qt::AlignLeft);
+        // The side-ratio choices reach over the unit column, so that every
+        // unit stands right beside its value.
+        grid->addWidget(control, row, 1, 1, control == ratioBox ? 2 : 1, Qt::AlignLeft);
         if (!unit.isEmpty())
             grid->addWidget(new QLabel(unit, this), row, 2);
         ++row;
@@ -128,7 +130,6 @@ Tllberdlg::Tllberdlg(QWidget *parent)
     layout->addLayout(grid);
     layout->addSpacing(8);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_output, &QLineEdit::textChanged, this, &Tllberdlg::recompute);
     connect(m_length, &QLineEdit::textChanged, this, &Tllberdlg::recompute);

@@ -99,7 +99,9 @@ TOKform::TOKform(QWidget *parent)
     int widest = 0;
     for (const QString &line : explanation())
         widest = std::max(widest, fm.horizontalAdvance(line));
-    m_memo->setMinimumSize(widest + 16, fm.lineSpacing() * (int(explanation().size()) + 1));
+    m_memo->document()->setDocumentMargin(2);
+    m_memo->setMinimumWidth(widest + 16);
+    m_memo->setFixedHeight(fm.lineSpacing() * int(explanation().size()) + 8);
 
     m_kindBox = new QGroupBox(u"Auswahl"_qs, this);
     m_kindBox->setObjectName(u"auswahl"_qs);
@@ -177,7 +179,6 @@ TOKform::TOKform(QWidget *parent)
     layout->addWidget(m_outputRow);
     layout->addStretch(1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_outputRow->setVisible(false);
 }
@@ -220,6 +221,7 @@ void TOKform::kindChosen(int kind)
         m_output->setText(numfmt::fixed(0.0, 1));
     }
     m_outputRow->setVisible(fireplace::outputRowVisible(kind));
+    adjustSize();
     m_areaLabel->setText(fireplace::areaLabel(kind));
     recompute();
 }

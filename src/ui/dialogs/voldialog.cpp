@@ -64,7 +64,6 @@ TVolDialog::TVolDialog(QWidget *parent)
     layout->addLayout(grid);
     layout->addSpacing(16);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     for (QLineEdit *e : {m_length, m_width, m_height})
         connect(e, &QLineEdit::textChanged, this, &TVolDialog::recompute);

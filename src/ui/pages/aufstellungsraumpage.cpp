@@ -163,7 +163,7 @@ void AufstellungsraumPage::build()
     }
     panelLayout->addWidget(nrvRow);
     panelLayout->addWidget(m_neighbourOpenings);
-    panelLayout->addWidget(m_goalWithNeighbour, 0, Qt::AlignLeft);
+    panelLayout->addWidget(m_goalWithNeighbour, 0, Qt::AlignLeft | Qt::AlignAbsolute);
     auto *neighbourRow = new QHBoxLayout;
     neighbourRow->addWidget(m_neighbour, 0, Qt::AlignTop);
     neighbourRow->addWidget(m_neighbourPanel);
@@ -285,10 +285,18 @@ void AufstellungsraumPage::build()
     bottom->addWidget(help);
     bottom->addStretch(1);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 16, 24, 16);
+    // One column as wide as the duct notebook needs, on the left of the page.
+    auto *column = new QWidget(this);
+    column->setObjectName(u"arspalte"_qs);
+    column->setMaximumWidth(fm.averageCharWidth() * 120);
+    auto *outer = new QHBoxLayout(this);
+    outer->setContentsMargins(24, 16, 24, 16);
+    outer->addWidget(column, 1);
+    outer->addStretch(0);
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(inputs);
-    layout->addWidget(m_goalByRoom, 0, Qt::AlignLeft);
+    layout->addWidget(m_goalByRoom, 0, Qt::AlignLeft | Qt::AlignAbsolute);
     layout->addSpacing(8);
     layout->addLayout(neighbourRow);
     layout->addSpacing(8);

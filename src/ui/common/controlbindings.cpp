@@ -101,6 +101,14 @@ void LabelBinding::refresh()
         m_label->setText(text);
 }
 
+// --- display only ----------------------------------------------------------------
+
+void makeDisplayOnly(QCheckBox *box)
+{
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
 // --- choices ---------------------------------------------------------------------
 
 void setComboChoices(QComboBox *combo, const QStringList &choices)

@@ -53,6 +53,9 @@ private:
     QPointer<QLabel> m_label;
 };
 
+// A check box that only shows a field: it takes neither the focus nor clicks.
+void makeDisplayOnly(QCheckBox *box);
+
 // Replaces the choices of an editable list and keeps the text in its edit, so
 // that reloading the suggestions never changes what a record holds.
 void setComboChoices(QComboBox *combo, const QStringList &choices);

@@ -1,5 +1,6 @@
 #include "llberdlg.h"
 
+#include "dialogbuttons.h"
 #include "messagebox.h"
 #include "numberformat.h"
 #include "recordstore.h"
@@ -111,25 +112,13 @@ Tllberdlg::Tllberdlg(QWidget *parent)
     addRow(u"Tatsächlicher Querschnitt der Zuluftleitung"_qs, m_actual, u"cm ²"_qs);
     grid->setColumnStretch(3, 1);
 
-    m_ok = new QPushButton(u"OK"_qs, this);
-    m_ok->setObjectName(u"okbtn"_qs);
-    m_ok->setDefault(true);
-    auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    QPushButton *help = makeHelpButton();
-    connect(m_ok, &QPushButton::clicked, this, &Tllberdlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &Tllberdlg::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
+    const DialogButtons buttons = makeDialogButtons(this);
+    m_ok = buttons.ok;
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     connect(m_output, &QLineEdit::textChanged, this, &Tllberdlg::recompute);
     connect(m_length, &QLineEdit::textChanged, this, &Tllberdlg::recompute);

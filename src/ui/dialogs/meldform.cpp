@@ -1,5 +1,6 @@
 #include "meldform.h"
 
+#include "dialogbuttons.h"
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,23 +23,11 @@ Tmeldform::Tmeldform(QWidget *parent)
     // Tab leaves the text for the buttons instead of being typed.
     m_memo->setTabChangesFocus(true);
 
-    auto *ok = new QPushButton(u"OK"_qs, this);
-    ok->setObjectName(u"okbtn"_qs);
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    const DialogButtons buttons = makeDialogButtons(this);
+    m_ok = buttons.ok;
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_memo, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     // A window of one size: wide enough for the longest finding on a few
     // lines, high enough for a dozen findings before it scrolls.
@@ -51,7 +40,7 @@ void Tmeldform::showMessages(const QStringList &lines)
     m_memo->setPlainText(lines.join(u'\n'));
     m_memo->moveCursor(QTextCursor::Start);
     open();
-    findChild<QPushButton *>(u"okbtn"_qs)->setFocus();
+    m_ok->setFocus();
 }
 
 QStringList Tmeldform::lines() const

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QPlainTextEdit;
+class QPushButton;
 
 // The message window "Meldungen": the findings and the verdict of the
 // interconnection check, one line of the message list per line of its text.
@@ -25,4 +26,5 @@ protected:
 
 private:
     QPlainTextEdit *m_memo = nullptr;
+    QPushButton *m_ok = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "okform.h"
 
+#include "dialogbuttons.h"
 #include "fireplace.h"
+#include "keyevents.h"
 #include "messagebox.h"
 #include "numberformat.h"
 #include "record.h"
@@ -59,14 +61,9 @@ bool isNavigationKey(const QKeyEvent *e)
     case Qt::Key_Enter:
     case Qt::Key_Escape:
     case Qt::Key_F1:
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Meta:
         return true;
     default:
-        return (e->modifiers() & Qt::AltModifier) != 0;
+        return isModifierOrShortcut(e);
     }
 }
 
@@ -157,20 +154,7 @@ TOKform::TOKform(QWidget *parent)
     m_area->setMaximumWidth(fm.averageCharWidth() * 14);
     m_output->setMaximumWidth(m_area->maximumWidth());
 
-    auto *ok = new QPushButton(u"OK"_qs, this);
-    ok->setObjectName(u"okbtn"_qs);
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    QPushButton *help = makeHelpButton();
-    connect(ok, &QPushButton::clicked, this, &TOKform::accept);
-    connect(cancel, &QPushButton::clicked, this, &TOKform::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
+    const DialogButtons buttons = makeDialogButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_memo);
@@ -178,7 +162,7 @@ TOKform::TOKform(QWidget *parent)
     layout->addLayout(areaRow);
     layout->addWidget(m_outputRow);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     m_outputRow->setVisible(false);
 }

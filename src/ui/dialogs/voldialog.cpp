@@ -1,5 +1,6 @@
 #include "voldialog.h"
 
+#include "dialogbuttons.h"
 #include "messagebox.h"
 #include "numberformat.h"
 #include "tablestore.h"
@@ -45,25 +46,12 @@ TVolDialog::TVolDialog(QWidget *parent)
     }
     grid->setRowStretch(row, 1);
 
-    auto *ok = new QPushButton(u"OK"_qs, this);
-    ok->setObjectName(u"okbtn"_qs);
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    QPushButton *help = makeHelpButton();
-    connect(ok, &QPushButton::clicked, this, &TVolDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &TVolDialog::reject);
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
-    buttons->addStretch(1);
+    const DialogButtons buttons = makeDialogButtons(this, Qt::Vertical);
 
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(16);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     for (QLineEdit *e : {m_length, m_width, m_height})
         connect(e, &QLineEdit::textChanged, this, &TVolDialog::recompute);

@@ -34,13 +34,6 @@ namespace {
 
 const QStringList kDuctNames = {u"Zuluftöffnung"_qs, u"Abluftöffnung"_qs, u"Zuluftleitung"_qs, u"Abluftleitung"_qs};
 
-// A check box that only shows a result: no focus, no clicks; greyed when the
-// result does not apply.
-void makeDisplayOnly(QCheckBox *box)
-{
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAttribute(Qt::WA_TransparentForMouseEvents);
-}
 
 // A check box whose caption stands before the box ("Nachbarraum: [x]").
 void captionFirst(QCheckBox *box)

@@ -2,6 +2,7 @@
 
 #include "controlbindings.h"
 #include "fieldbinding.h"
+#include "keyevents.h"
 #include "llberdlg.h"
 #include "meldform.h"
 #include "messagebox.h"
@@ -111,26 +112,6 @@ void setTextColour(QWidget *w, const QColor &c)
     w->setPalette(p);
 }
 
-// A check box that only shows its field: no focus, no clicks.
-void makeDisplayOnly(QCheckBox *box)
-{
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-bool isShortcutOrModifier(const QKeyEvent *e)
-{
-    switch (e->key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Meta:
-        return true;
-    default:
-        return (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
-    }
-}
 
 } // namespace
 
@@ -788,7 +769,7 @@ bool LuftverbundPage::eventFilter(QObject *watched, QEvent *event)
                 auto *key = static_cast<QKeyEvent *>(event);
                 // The space key toggles the mark and goes through the marking
                 // rule; any other key released here still counts as an edit.
-                if (key->key() != Qt::Key_Space && !key->isAutoRepeat() && !isShortcutOrModifier(key)) {
+                if (key->key() != Qt::Key_Space && !key->isAutoRepeat() && !isModifierOrShortcut(key)) {
                     populate();
                     ungerechnet();
                     checkvmit();

@@ -19,6 +19,31 @@
 #include <QStyleOptionButton>
 #include <QTest>
 
+// The frame of every page test: each test in its own working directory,
+// and no question left unanswered.
+class PageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir.enter(); }
+    void cleanup()
+    {
+        QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
+        m_dir.leave();
+    }
+
+private:
+    UiTestDir m_dir;
+};
+
+#define OFENRING_PAGE_TEST_MAIN(TestClass)                \
+    int main(int argc, char *argv[])                      \
+    {                                                     \
+        useTemporaryHome();                               \
+        QApplication app(argc, argv);                     \
+        TestClass test;                                   \
+        return QTest::qExec(&test, argc, argv);           \
+    }
+
 template <typename T>
 T *find(QObject *root, const QString &name)
 {

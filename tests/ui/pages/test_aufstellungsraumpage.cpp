@@ -11,17 +11,10 @@
 
 Q_DECLARE_METATYPE(PromptButton)
 
-class TestAufstellungsraumPage : public QObject {
+class TestAufstellungsraumPage : public PageTest {
     Q_OBJECT
 
 private slots:
-    void init() { m_dir.enter(); }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
-        m_dir.leave();
-    }
-
     void outputAndVolume_data();
     void outputAndVolume();
     void openingsToOutside_data();
@@ -32,9 +25,6 @@ private slots:
     void volumeCalculatorThenEvaluation();
     void modeSwitchWithTheRememberedPage();
     void keyboard();
-
-private:
-    UiTestDir m_dir;
 };
 
 namespace {
@@ -321,12 +311,6 @@ void TestAufstellungsraumPage::keyboard()
     QCOMPARE(walked, (QStringList{u"ARV"_qs, u"NRaktiv"_qs, u"NRV"_qs, u"radiogroupNRloeff0"_qs}));
 }
 
-int main(int argc, char *argv[])
-{
-    useTemporaryHome();
-    QApplication app(argc, argv);
-    TestAufstellungsraumPage test;
-    return QTest::qExec(&test, argc, argv);
-}
+OFENRING_PAGE_TEST_MAIN(TestAufstellungsraumPage)
 
 #include "test_aufstellungsraumpage.moc"

@@ -27,17 +27,10 @@ QVariantMap calculatedRecord()
 
 } // namespace
 
-class TestLuftverbundPage : public QObject {
+class TestLuftverbundPage : public PageTest {
     Q_OBJECT
 
 private slots:
-    void init() { m_dir.enter(); }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
-        m_dir.leave();
-    }
-
     void workedExampleTypedAndCalculated();
     void entryCheckOfVolumesAndOutputs_data();
     void entryCheckOfVolumesAndOutputs();
@@ -51,9 +44,6 @@ private slots:
     void moveShowsTheRecordsOwnState();
     void roomNameAndApplianceSuggestions();
     void keyboardAlone();
-
-private:
-    UiTestDir m_dir;
 };
 
 void TestLuftverbundPage::workedExampleTypedAndCalculated()
@@ -457,12 +447,6 @@ void TestLuftverbundPage::keyboardAlone()
     QVERIFY(!find<Tmeldform>(&w, u"meldform"_qs)->isVisible());
 }
 
-int main(int argc, char *argv[])
-{
-    useTemporaryHome();
-    QApplication app(argc, argv);
-    TestLuftverbundPage test;
-    return QTest::qExec(&test, argc, argv);
-}
+OFENRING_PAGE_TEST_MAIN(TestLuftverbundPage)
 
 #include "test_luftverbundpage.moc"

@@ -28,17 +28,10 @@ const QString kPendingMessage = u"Sie haben Werte geändert, bitte zuerst die fi
 
 } // namespace
 
-class TestPageDialogs : public QObject {
+class TestPageDialogs : public PageTest {
     Q_OBJECT
 
 private slots:
-    void init() { m_dir.enter(); }
-    void cleanup()
-    {
-        QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
-        m_dir.leave();
-    }
-
     void fireplaceOutput_data();
     void fireplaceOutput();
     void fireplaceNone();
@@ -59,9 +52,6 @@ private slots:
     void volumeRefusesADimensionThatIsNoNumber();
     void volumeFromTheKeyboard();
     void dialogsHaveTheirHelpAndKeys();
-
-private:
-    UiTestDir m_dir;
 };
 
 // --- open fireplace / tiled stove ---------------------------------------------
@@ -542,12 +532,6 @@ void TestPageDialogs::dialogsHaveTheirHelpAndKeys()
     QCOMPARE(MessageBox::shownTexts(), QStringList());
 }
 
-int main(int argc, char *argv[])
-{
-    useTemporaryHome();
-    QApplication app(argc, argv);
-    TestPageDialogs test;
-    return QTest::qExec(&test, argc, argv);
-}
+OFENRING_PAGE_TEST_MAIN(TestPageDialogs)
 
 #include "test_pagedialogs.moc"

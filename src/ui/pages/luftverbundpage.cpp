@@ -148,8 +148,8 @@ LuftverbundPage::LuftverbundPage(RecordStore *store, TVolDialog *volumeDialog,
     build();
     bind();
 
-    connect(m_store, &TableStore::afterOpen, this, &LuftverbundPage::refreshFromRecord);
-    connect(m_store, &TableStore::afterScroll, this, &LuftverbundPage::refreshFromRecord);
+    // Opening the table, every move, a cancel and a save reload the current
+    // record as a whole; the unbound lists and the colours follow it then.
     connect(m_store, &TableStore::currentReloaded, this, &LuftverbundPage::refreshFromRecord);
     connect(m_store, &TableStore::fieldChanged, this, &LuftverbundPage::fieldChanged);
     m_bindings->refreshAll();

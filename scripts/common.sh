@@ -9,6 +9,7 @@ ofenring_packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
   libjpeg62-turbo-dev libgl-dev
+  pxlib-dev
   fonts-dejavu-core
   xvfb xauth
 )

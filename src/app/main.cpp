@@ -9,19 +9,21 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Ofenring"_qs);
-    QApplication::setApplicationDisplayName(u"Ofenring"_qs);
+    startup::setDesktopIdentity();
 
     // Only one copy works on the data directory.  A second start asks the
     // running copy to show its window and ends without a word, before any
-    // window or table of its own exists.
+    // window or table of its own exists; a lock it cannot settle is explained.
     SingleInstance guard;
-    if (!guard.tryBecomePrimary()) {
-        guard.notifyPrimary();
-        return 0;
-    }
+    if (const int status = startup::claimSingleInstance(guard); status >= 0)
+        return status;
 
     startup::useGerman(app);
+
+    // Tables of the old format in ./daten are taken over first, after one
+    // question; without them the program does not start.
+    if (!startup::takeOverOldTables())
+        return 1;
 
     // The main window creates its dialogs hidden and opens the four tables of
     // ./daten; the first record of kq.db becomes current.

@@ -16,6 +16,16 @@ namespace roomvolume {
 // Used when the settings file holds no default room height.
 constexpr double kDefaultRoomHeight = 2.7;
 
+// The highest room height taken as a default from the settings file, in m:
+// above it (or at 0 and below) the value is no room height and 2.7 holds.
+constexpr double kMaxRoomHeight = 100.0;
+
+// True for a height above 0 and at most kMaxRoomHeight.
+constexpr bool isPlausibleRoomHeight(double height)
+{
+    return height > 0.0 && height <= kMaxRoomHeight;
+}
+
 // A stored height counts only above this (an empty height counts as 0).
 constexpr double kHeightThreshold = 0.001;
 

@@ -1,6 +1,7 @@
 #include "printsettings.h"
 
 #include "numberformat.h"
+#include "roomvolume.h"
 #include "settingsfile.h"
 
 #include <QDir>
@@ -63,7 +64,8 @@ double loadDefaultRoomHeight(const QString &path)
     SettingsFile file(path);
     file.load();
     double h = kDefaultRoomHeight;
-    if (!numfmt::parse(file.value(kRoomSection, u"hoehe"_qs), &h))
+    // -5, 0 or 1e308 would be offered for every room without a height.
+    if (!numfmt::parse(file.value(kRoomSection, u"hoehe"_qs), &h) || !roomvolume::isPlausibleRoomHeight(h))
         return kDefaultRoomHeight;
     return h;
 }
@@ -87,6 +89,10 @@ void saveDefaultRoomHeight(double height, const QString &path)
 {
     SettingsFile file(path);
     file.load();
+    // The same height in another spelling ("2,70") is no change either.
+    double stored = 0.0;
+    if (numfmt::parse(file.value(kRoomSection, u"hoehe"_qs), &stored) && stored == height)
+        return;
     file.setValue(kRoomSection, u"Hoehe"_qs, numfmt::general(height));
     file.save();
 }

@@ -10,7 +10,8 @@
 //   [BKM]  kz2, kz3 (header lines 2 and 3, text as typed),
 //          adressedrucken, logodrucken (1 or 0; anything but 0 is on;
 //          a value that is not a whole number gives the default, on)
-//   [VKQ]  Hoehe (decimal comma, up to 15 significant digits; default 2,7)
+//   [VKQ]  Hoehe (decimal comma, up to 15 significant digits; default 2,7,
+//          also for a value that is no room height: 0 or less, above 100 m)
 // Section and key names are matched without regard to case.
 struct PrintSettings {
     QString headerLine1;     // the user's name; not kept in the file
@@ -38,7 +39,8 @@ QString accountFullName();
 // full name.  A missing file or key gives the defaults, without a message.
 PrintSettings loadPrintSettings(const QString &path = settingsFilePath());
 
-// Reads "hoehe" of section "VKQ"; 2.7 when missing or not a number.
+// Reads "hoehe" of section "VKQ"; 2.7 when missing, not a number or not a
+// plausible room height (above 0 and at most 100 m).
 double loadDefaultRoomHeight(const QString &path = settingsFilePath());
 
 // Writes kz2, kz3, adressedrucken and logodrucken to section "BKM".  When the
@@ -46,7 +48,8 @@ double loadDefaultRoomHeight(const QString &path = settingsFilePath());
 // through the prompter and false is returned.
 bool savePrintSettings(const PrintSettings &s, Prompter *prompter, const QString &path = settingsFilePath());
 
-// Writes "Hoehe" to section "VKQ" at the end of the program; errors are ignored.
+// Writes "Hoehe" to section "VKQ" at the end of the program, unless the file
+// already holds that height; errors are ignored.
 void saveDefaultRoomHeight(double height, const QString &path = settingsFilePath());
 
 } // namespace settings

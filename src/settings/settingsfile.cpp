@@ -1,33 +1,30 @@
 #include "settingsfile.h"
 
+#include "windows1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
+
 
 namespace {
 
-// Windows-1252 characters 0x80..0x9F (files written by older programs).
-const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decode(const QByteArray &bytes)
+bool isUtf8(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString s = utf8(bytes);
-    if (!utf8.hasError())
-        return s;
-    QString w;
-    w.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar b = uchar(ch);
-        w += (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
-    }
-    return w;
+    const QString decoded = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+// One line of a byte-oriented file.  A line that is valid UTF-8 is read as
+// UTF-8, any other as Windows-1252: a file that an older program wrote in
+// Windows-1252 and a newer one extended in UTF-8 reads right in both parts.
+QString decodeLine(const QByteArray &raw)
+{
+    return isUtf8(raw) ? QString::fromUtf8(raw) : windows1252::decode(raw);
 }
 
 // "[name]" (blanks around allowed) -> name; empty when the line is no section header.
@@ -55,29 +52,104 @@ QString keyName(const QString &line)
 bool SettingsFile::load()
 {
     m_lines.clear();
+    m_raw.clear();
     m_error.clear();
     m_unread = false;
+    m_changed = false;
+    m_encoding = Encoding::Utf8;
+    m_byteOrderMark = false;
+    m_lineEnd = "\n";
+    m_finalLineEnd = true;
     QFile f(m_path);
     if (!f.open(QIODevice::ReadOnly)) {
         m_error = f.errorString();
         m_unread = QFileInfo::exists(m_path);
         return false;
     }
-    const QByteArray bytes = f.readAll();
+    QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError) {
         m_error = f.errorString();
         m_unread = true;
         return false;
     }
-    QString text = decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(u"\r\n"_qs, u"\n"_qs);
-    text.replace(u'\r', u'\n');
-    m_lines = text.split(u'\n');
-    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
-        m_lines.removeLast();
+
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        // UTF-16 (with its byte order mark): read and written whole.
+        m_encoding = bytes.startsWith("\xff\xfe") ? Encoding::Utf16LE : Encoding::Utf16BE;
+        m_byteOrderMark = true;
+        QStringDecoder decoder(m_encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        const QString text = decoder(bytes.mid(2));
+        const qsizetype cr = text.indexOf(u'\r'), lf = text.indexOf(u'\n');
+        m_lineEnd = cr >= 0 && (lf < 0 || cr < lf) ? (lf == cr + 1 ? "\r\n" : "\r") : "\n";
+        QString normal = text;
+        normal.replace(u"\r\n"_qs, u"\n"_qs);
+        normal.replace(u'\r', u'\n');
+        m_lines = normal.split(u'\n');
+        m_finalLineEnd = normal.isEmpty() || normal.endsWith(u'\n');
+        if (m_finalLineEnd)
+            m_lines.removeLast();
+        for (qsizetype i = 0; i < m_lines.size(); ++i)
+            m_raw << std::nullopt;
+        return true;
+    }
+
+    if (bytes.startsWith("\xef\xbb\xbf")) {
+        m_byteOrderMark = true;
+        bytes.remove(0, 3);
+    }
+    m_encoding = m_byteOrderMark || isUtf8(bytes) ? Encoding::Utf8 : Encoding::Windows1252;
+    const qsizetype cr = bytes.indexOf('\r'), lf = bytes.indexOf('\n');
+    if (cr >= 0 && (lf < 0 || cr < lf))
+        m_lineEnd = lf == cr + 1 ? "\r\n" : "\r";
+
+    // Each line keeps its bytes, so that a line nobody changes is written
+    // back exactly as it was read.
+    qsizetype begin = 0;
+    while (begin < bytes.size()) {
+        qsizetype end = begin;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        const QByteArray raw = bytes.mid(begin, end - begin);
+        m_raw << raw;
+        m_lines << decodeLine(raw);
+        if (end >= bytes.size()) {
+            m_finalLineEnd = false;
+            break;
+        }
+        begin = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
     return true;
+}
+
+QByteArray SettingsFile::encoded() const
+{
+    if (m_encoding == Encoding::Utf16LE || m_encoding == Encoding::Utf16BE) {
+        QString text = m_lines.join(QString::fromLatin1(m_lineEnd));
+        if (m_finalLineEnd && !m_lines.isEmpty())
+            text += QString::fromLatin1(m_lineEnd);
+        QStringEncoder encoder(m_encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::WriteBom);
+        return encoder(text);
+    }
+    QByteArray bytes = m_byteOrderMark ? QByteArray("\xef\xbb\xbf") : QByteArray();
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (i > 0)
+            bytes += m_lineEnd;
+        if (m_raw[i]) {
+            bytes += *m_raw[i];
+            continue;
+        }
+        // A changed line in the file's own encoding; a character that
+        // Windows-1252 lacks makes that one line UTF-8 rather than being lost.
+        QByteArray line;
+        if (m_encoding != Encoding::Windows1252 || !windows1252::encode(m_lines[i], &line))
+            line = m_lines[i].toUtf8();
+        bytes += line;
+    }
+    if (m_finalLineEnd && !m_lines.isEmpty())
+        bytes += m_lineEnd;
+    return bytes;
 }
 
 bool SettingsFile::save()
@@ -87,14 +159,15 @@ bool SettingsFile::save()
         m_error = u"Die vorhandene Datei kann nicht gelesen werden und wird nicht überschrieben"_qs;
         return false;
     }
+    // Nothing changed: the file stays as it is, untouched.
+    if (!m_changed)
+        return true;
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {
         m_error = u"Verzeichnis kann nicht angelegt werden"_qs;
         return false;
     }
-    QByteArray bytes;
-    for (const QString &l : m_lines)
-        bytes += l.toUtf8() + '\n';
+    const QByteArray bytes = encoded();
     QSaveFile f(m_path);
     if (!f.open(QIODevice::WriteOnly)) {
         m_error = f.errorString();
@@ -105,6 +178,7 @@ bool SettingsFile::save()
         f.cancelWriting();
         return false;
     }
+    m_changed = false;
     return true;
 }
 
@@ -169,13 +243,26 @@ void SettingsFile::setValue(const QString &section, const QString &key, const QS
     int s = findSection(section);
     if (s < 0) {
         if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
-            m_lines << QString();
-        m_lines << u'[' + section + u']' << line;
+            insertLine(m_lines.size(), QString());
+        insertLine(m_lines.size(), u'[' + section + u']');
+        insertLine(m_lines.size(), line);
         return;
     }
     const int k = findKey(s, key);
-    if (k >= 0)
-        m_lines[k] = line;
-    else
-        m_lines.insert(sectionEnd(s), line);
+    if (k < 0) {
+        insertLine(sectionEnd(s), line);
+        return;
+    }
+    if (m_lines[k].mid(m_lines[k].indexOf(u'=') + 1) == oneLine)
+        return;   // the same value: the line stays as it is, key spelling included
+    m_lines[k] = line;
+    m_raw[k] = std::nullopt;
+    m_changed = true;
+}
+
+void SettingsFile::insertLine(qsizetype at, const QString &text)
+{
+    m_lines.insert(at, text);
+    m_raw.insert(at, std::nullopt);
+    m_changed = true;
 }

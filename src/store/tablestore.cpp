@@ -64,7 +64,85 @@ bool isText(FieldType t)
 
 int connectionSerial = 0;
 
+// Statements run on every table right after it is opened (see setTestPragmas).
+QString testPragmas;
+
+// SQLite's primary result codes that the user can do something about.
+enum SqliteCode {
+    kSqlitePerm = 3,
+    kSqliteBusy = 5,
+    kSqliteLocked = 6,
+    kSqliteReadOnly = 8,
+    kSqliteIoErr = 10,
+    kSqliteCorrupt = 11,
+    kSqliteFull = 13,
+    kSqliteCantOpen = 14,
+    kSqliteNotADb = 26,
+};
+
+int sqliteCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;   // extended codes carry the primary one in the low byte
+}
+
+bool isReadOnlyCode(int code)
+{
+    return code == kSqlitePerm || code == kSqliteReadOnly || code == kSqliteCantOpen;
+}
+
 } // namespace
+
+QString TableStore::errorText(const QSqlError &error)
+{
+    switch (sqliteCode(error)) {
+    case kSqliteFull:
+        return u"Der Datenträger ist voll."_qs;
+    case kSqlitePerm:
+    case kSqliteReadOnly:
+        return u"Die Tabelle ist schreibgeschützt."_qs;
+    case kSqliteCantOpen:
+        return u"Die Datei oder ihr Verzeichnis ist schreibgeschützt oder nicht erreichbar."_qs;
+    case kSqliteBusy:
+    case kSqliteLocked:
+        return u"Die Tabelle wird gerade von einem anderen Programm benutzt."_qs;
+    case kSqliteIoErr:
+        return u"Der Datenträger meldet einen Lese- oder Schreibfehler."_qs;
+    case kSqliteCorrupt:
+    case kSqliteNotADb:
+        return u"Die Datei ist beschädigt."_qs;
+    case -1:
+        return u"Die Datenbank meldet einen Fehler."_qs;
+    default:
+        return u"Die Datenbank meldet den Fehler %1."_qs.arg(sqliteCode(error));
+    }
+}
+
+QString TableStore::readOnlyNotice(const QString &dataDir, const QList<const TableStore *> &tables)
+{
+    QStringList readOnly;
+    int open = 0;
+    for (const TableStore *t : tables) {
+        if (!t->isOpen())
+            continue;
+        ++open;
+        if (t->isReadOnly())
+            readOnly << u'"' + t->filePath() + u'"';
+    }
+    if (readOnly.isEmpty())
+        return {};
+    const QString what = readOnly.size() == open && (open > 1 || !QFileInfo(dataDir).isWritable())
+        ? u"Das Datenverzeichnis \"%1\" ist schreibgeschützt."_qs.arg(dataDir)
+        : readOnly.size() == 1 ? u"Die Tabelle %1 ist schreibgeschützt."_qs.arg(readOnly.first())
+                               : u"Die Tabellen %1 sind schreibgeschützt."_qs.arg(readOnly.join(u", "_qs));
+    return what + u" Sie können die Daten ansehen, aber Änderungen lassen sich nicht speichern."_qs;
+}
+
+void TableStore::setTestPragmas(const QString &statements)
+{
+    testPragmas = statements;
+}
 
 struct TableStore::Sql {
     QString connection;
@@ -104,6 +182,8 @@ bool TableStore::open(const QString &dataDir)
 {
     close();
     m_error.clear();
+    m_readOnly = false;
+    m_saveFailed = false;
     if (!QDir().mkpath(dataDir)) {
         reportError(u"Das Datenverzeichnis \"%1\" kann nicht angelegt werden."_qs.arg(dataDir));
         return false;
@@ -124,7 +204,7 @@ bool TableStore::open(const QString &dataDir)
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, conn);
         db.setDatabaseName(m_filePath);
         if (!db.open()) {
-            const QString why = db.lastError().text();
+            const QString why = errorText(db.lastError());
             db = QSqlDatabase();
             m_sql.reset();
             QSqlDatabase::removeDatabase(conn);
@@ -165,7 +245,11 @@ bool TableStore::open(const QString &dataDir)
     m_sql->selectRow.emplace(m_sql->db());
     if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE rowid = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName))))
         return fail(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath,
-                                                                                    m_sql->selectRow->lastError().text()));
+                                                                                    errorText(m_sql->selectRow->lastError())));
+
+    for (const QString &pragma : testPragmas.split(u';', Qt::SkipEmptyParts))
+        QSqlQuery(m_sql->db()).exec(pragma);
+    m_readOnly = !probeWritable();
 
     if (!ensureOrders()) {
         const QString why = m_error;
@@ -237,6 +321,26 @@ bool TableStore::checkFile(const QString &path)
     return true;
 }
 
+QStringList TableStore::tableStatements(const TableDefinition &definition)
+{
+    QStringList defs;
+    for (const FieldDef &f : definition.schema->fields())
+        defs << quoted(f.name) + u' ' + sqlType(f.type);
+    return {
+        u"PRAGMA application_id = %1"_qs.arg(kApplicationId),
+        u"PRAGMA user_version = %1"_qs.arg(kSchemaVersion),
+        u"CREATE TABLE %1 (%2)"_qs.arg(quoted(definition.tableName), defs.join(u", "_qs)),
+    };
+}
+
+QString TableStore::orderStatement(const TableDefinition &definition, const TableOrder &order)
+{
+    QStringList cols;
+    for (const QString &f : order.fieldList.split(u';', Qt::SkipEmptyParts))
+        cols << quoted(f.trimmed());
+    return u"CREATE INDEX %1 ON %2 (%3)"_qs.arg(quoted(order.name), quoted(definition.tableName), cols.join(u", "_qs));
+}
+
 // A new table is built under a temporary name and renamed into place, so that
 // a half-made file never stands under the table's name.
 bool TableStore::createTable(const QString &path)
@@ -249,20 +353,12 @@ bool TableStore::createTable(const QString &path)
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, conn);
         db.setDatabaseName(temp);
         if (!db.open()) {
-            why = db.lastError().text();
+            why = errorText(db.lastError());
         } else {
-            QStringList defs;
-            for (const FieldDef &f : schema().fields())
-                defs << quoted(f.name) + u' ' + sqlType(f.type);
-            QStringList statements{
-                u"PRAGMA application_id = %1"_qs.arg(kApplicationId),
-                u"PRAGMA user_version = %1"_qs.arg(kSchemaVersion),
-                u"CREATE TABLE %1 (%2)"_qs.arg(quoted(m_def.tableName), defs.join(u", "_qs)),
-            };
             QSqlQuery q(db);
-            for (const QString &s : statements)
+            for (const QString &s : tableStatements(m_def))
                 if (!q.exec(s)) {
-                    why = q.lastError().text();
+                    why = errorText(q.lastError());
                     break;
                 }
             q.finish();
@@ -289,22 +385,44 @@ bool TableStore::ensureOrders()
         q.prepare(u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(?)"_qs);
         q.addBindValue(o.name);
         if (!q.exec() || !q.next()) {
-            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, q.lastError().text()));
+            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, errorText(q.lastError())));
             return false;
         }
-        if (q.value(0).toInt() > 0)
+        // A read-only table is shown in the primary order's place without the
+        // index: the orders sort by their fields, the index only speeds them up.
+        if (q.value(0).toInt() > 0 || m_readOnly)
             continue;
-        QStringList cols;
-        for (const QString &f : o.fieldList.split(u';', Qt::SkipEmptyParts))
-            cols << quoted(f.trimmed());
         QSqlQuery create(db);
-        if (!create.exec(u"CREATE INDEX %1 ON %2 (%3)"_qs.arg(quoted(o.name), quoted(m_def.tableName), cols.join(u", "_qs)))) {
+        if (!create.exec(orderStatement(m_def, o))) {
             reportError(u"Die Sortierung \"%1\" kann in der Datei \"%2\" nicht angelegt werden: %3"_qs.arg(
-                o.name, m_filePath, create.lastError().text()));
+                o.name, m_filePath, errorText(create.lastError())));
             return false;
         }
     }
     return true;
+}
+
+// Whether a save could be written: a write transaction that changes the
+// file's header to what it already is, rolled back at once, so the file stays
+// as it was.  It fails on a read-only file, in a read-only directory (no
+// journal can be made beside the file) and on a read-only medium.
+bool TableStore::probeWritable()
+{
+    if (!QFileInfo(m_filePath).isWritable())
+        return false;
+    QSqlDatabase db = m_sql->db();
+    QSqlQuery q(db);
+    if (!q.exec(u"PRAGMA user_version"_qs) || !q.next())
+        return true;   // not known: left to the first save
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (!q.exec(u"BEGIN IMMEDIATE"_qs))
+        return !isReadOnlyCode(sqliteCode(q.lastError()));
+    const bool written = q.exec(u"PRAGMA user_version = %1"_qs.arg(version));
+    const int code = written ? 0 : sqliteCode(q.lastError());
+    q.finish();
+    QSqlQuery(db).exec(u"ROLLBACK"_qs);
+    return written || !isReadOnlyCode(code);
 }
 
 void TableStore::close()
@@ -364,7 +482,7 @@ bool TableStore::reloadKeys(int keepKey)
         sql += u" WHERE rowid = %1"_qs.arg(m_restrictKey);
     sql += u" ORDER BY "_qs + orderByClause(m_order);
     if (!q.exec(sql)) {
-        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, q.lastError().text()));
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
         m_keys.clear();
         m_pos = -1;
         return false;
@@ -638,6 +756,7 @@ bool TableStore::finishEditing()
 
 bool TableStore::post()
 {
+    m_saveFailed = false;
     if (m_state != StoreState::Edit && m_state != StoreState::Insert)
         return true;
     if (!isModified()) {
@@ -656,7 +775,8 @@ bool TableStore::post()
             return false;  // "Abbrechen": the changes stay pending
     }
     emit beforePost();
-    return writeCurrent();
+    m_saveFailed = !writeCurrent();
+    return !m_saveFailed;
 }
 
 // One row written in one committed transaction: an INSERT for a new row, an
@@ -709,7 +829,7 @@ bool TableStore::writeCurrent()
     int key = currentKey();
     QString why;
     if (!db.transaction()) {
-        why = db.lastError().text();
+        why = errorText(db.lastError());
     } else {
         QSqlQuery q(db);
         bool ok = q.prepare(sql);
@@ -719,10 +839,10 @@ bool TableStore::writeCurrent()
         if (ok && inserting)
             key = q.lastInsertId().toInt();
         if (!ok)
-            why = q.lastError().text();
+            why = errorText(q.lastError());
         q.finish();
         if (ok && !db.commit()) {
-            why = db.lastError().text();
+            why = errorText(db.lastError());
             ok = false;
         }
         if (!ok)
@@ -781,14 +901,14 @@ bool TableStore::deleteCurrent()
     QSqlDatabase db = m_sql->db();
     QString why;
     if (!db.transaction()) {
-        why = db.lastError().text();
+        why = errorText(db.lastError());
     } else {
         QSqlQuery q(db);
         if (!q.exec(u"DELETE FROM %1 WHERE rowid = %2"_qs.arg(quoted(m_def.tableName)).arg(currentKey()))) {
-            why = q.lastError().text();
+            why = errorText(q.lastError());
             db.rollback();
         } else if (!db.commit()) {
-            why = db.lastError().text();
+            why = errorText(db.lastError());
             db.rollback();
         }
     }

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QSqlDatabase;
+class QSqlError;
 
 // The three states of the current row: browse (as stored), edit (pending
 // changes to a stored row) and insert (a new row not yet saved).  Inactive
@@ -80,8 +81,33 @@ public:
     bool open(const QString &dataDir = QStringLiteral("daten"));
     void close();
     bool isOpen() const { return m_state != StoreState::Inactive; }
+    // The SQL that makes a new file one of our tables: its marks and the empty
+    // table; and the SQL that adds one secondary order.
+    static QStringList tableStatements(const TableDefinition &definition);
+    static QString orderStatement(const TableDefinition &definition, const TableOrder &order);
     QString filePath() const { return m_filePath; }
     QString errorString() const { return m_error; }
+    // The table opened, but saves cannot be written (a read-only file,
+    // directory or medium): its rows can be viewed, not saved.
+    bool isReadOnly() const { return m_readOnly; }
+    // The last post() got past the save confirmation but could not write the
+    // row (full disk, read-only table); the changes are still pending.
+    bool lastSaveFailed() const { return m_saveFailed; }
+
+    // What the user is told at start when tables of the data directory are
+    // read-only (the whole directory when every open table is); empty when
+    // none is.
+    static QString readOnlyNotice(const QString &dataDir, const QList<const TableStore *> &tables);
+
+    // A database error in the user's words ("Der Datenträger ist voll.",
+    // "Die Tabelle ist schreibgeschützt."), never SQLite's own English text.
+    static QString errorText(const QSqlError &error);
+
+    // For tests of failures no test account can cause for real (root writes
+    // read-only files): SQL statements, separated by ';', run on every table
+    // right after it is opened, e.g. "PRAGMA query_only = 1" for a read-only
+    // medium or "PRAGMA max_page_count = 5" for a full disk.  Empty: none.
+    static void setTestPragmas(const QString &statements);
 
     // --- orders --------------------------------------------------------------
     // "" is the primary order; the others are the names of definition().orders.
@@ -194,6 +220,7 @@ private:
     bool checkFile(const QString &path);
     bool createTable(const QString &path);
     bool ensureOrders();
+    bool probeWritable();
     bool reloadKeys(int keepKey);
     bool loadCurrent();
     bool readRow(int key, Record *out) const;
@@ -208,6 +235,8 @@ private:
     std::unique_ptr<Sql> m_sql;
     Prompter *m_prompter = nullptr;
     bool m_confirm = true;
+    bool m_readOnly = false;
+    bool m_saveFailed = false;
     QString m_filePath;
     QString m_error;
     QString m_order;

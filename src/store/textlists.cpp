@@ -1,19 +1,36 @@
 #include "textlists.h"
 
+#include "windows1252.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
 
 namespace {
 
-// Windows-1252 characters 0x80..0x9F; the rest of the code page is Latin-1.
-// Unassigned positions (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls.
-const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
+bool isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes);
+    return !utf8.hasError();
+}
+
+// Control characters other than tab and the line ends mark a file that is no text.
+bool isTextCharacter(char16_t c)
+{
+    return c >= 0x20 || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+QString refused(const QString &path, const QString &why)
+{
+    return u"Die Datei %1 %2 Sie wird nicht als Liste verwendet und bleibt unverändert."_qs.arg(path, why);
+}
 
 } // namespace
 
@@ -44,25 +61,27 @@ QStringList TextLists::choices(Kind kind) const
 
 bool TextLists::load(Kind kind)
 {
-    QStringList lines;
-    if (!readFile(filePath(kind), &lines))
+    const ListFile file = readFile(filePath(kind));
+    m_refusal[kind] = file.refusal;
+    if (file.status != ListFile::Read)
         return false;
-    (kind == RoomNames ? m_rooms : m_appliances) = lines;
+    (kind == RoomNames ? m_rooms : m_appliances) = file.lines;
     return true;
 }
 
-QStringList TextLists::editorLines(Kind kind) const
+TextLists::ListFile TextLists::editorFile(Kind kind) const
 {
-    QStringList lines;
-    if (readFile(filePath(kind), &lines))
-        return lines;
-    return choices(kind);
+    ListFile file = readFile(filePath(kind));
+    if (file.status == ListFile::Unreadable)
+        file.lines = choices(kind);
+    return file;
 }
 
 bool TextLists::save(Kind kind, const QStringList &lines, Prompter *prompter)
 {
     const QString path = filePath(kind);
-    if (!writeFile(path, lines)) {
+    const ListFile old = readFile(path);
+    if (!writeFile(path, lines, old.status == ListFile::Read ? old.encoding : Encoding::Windows1252)) {
         if (prompter)
             prompter->tell(PromptKind::Error, u"Datei %1 kann nicht erstellt werden"_qs.arg(path));
         return false;
@@ -91,23 +110,89 @@ QStringList TextLists::splitLines(const QString &text)
     return lines;
 }
 
-bool TextLists::readFile(const QString &path, QStringList *lines)
+TextLists::ListFile TextLists::readFile(const QString &path)
 {
+    ListFile file;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.readAll();
+        return file;
+    // Never more than the limit is read: a 50 MB file costs no memory.
+    const QByteArray bytes = f.read(kMaxFileBytes + 1);
     if (f.error() != QFileDevice::NoError)
-        return false;
-    *lines = splitLines(decodeWindows1252(bytes));
-    return true;
+        return file;
+    file.status = ListFile::Refused;
+    if (bytes.size() > kMaxFileBytes || f.size() > kMaxFileBytes) {
+        const double megabytes = double(qMax<qint64>(f.size(), bytes.size())) / (1024.0 * 1024.0);
+        file.refusal = refused(path, u"ist mit %1 MB zu groß für eine Liste (höchstens 1 MB)."_qs
+                                         .arg(QLocale(QLocale::German).toString(megabytes, 'f', 1)));
+        return file;
+    }
+
+    QString text;
+    bool decoded = true;
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        file.encoding = bytes.startsWith("\xff\xfe") ? Encoding::Utf16LE : Encoding::Utf16BE;
+        QStringDecoder utf16(file.encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::Stateless);
+        text = utf16.decode(bytes.mid(2));
+        decoded = !utf16.hasError() && bytes.size() % 2 == 0;
+    } else if (bytes.startsWith("\xef\xbb\xbf")) {
+        file.encoding = Encoding::Utf8WithBom;
+        text = QString::fromUtf8(bytes.mid(3));
+        decoded = isValidUtf8(bytes.mid(3));
+    } else if (isValidUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) >= 0x80; })) {
+        file.encoding = Encoding::Utf8;
+        text = QString::fromUtf8(bytes);
+    } else {
+        text = decodeWindows1252(bytes);
+    }
+    if (!decoded || !std::all_of(text.cbegin(), text.cend(), [](QChar c) { return isTextCharacter(c.unicode()); })) {
+        file.refusal = refused(path, u"ist keine Textdatei."_qs);
+        return file;
+    }
+    const QStringList lines = splitLines(text);
+    if (lines.size() > kMaxEntries) {
+        file.refusal = refused(path, u"hat mehr als %1 Zeilen."_qs.arg(QLocale(QLocale::German).toString(kMaxEntries)));
+        return file;
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > kMaxEntryLength) {
+            file.refusal = refused(path, u"hat in Zeile %1 mehr als %2 Zeichen."_qs.arg(i + 1).arg(
+                                             QLocale(QLocale::German).toString(kMaxEntryLength)));
+            return file;
+        }
+    }
+    file.status = ListFile::Read;
+    file.lines = lines;
+    return file;
 }
 
-bool TextLists::writeFile(const QString &path, const QStringList &lines)
+bool TextLists::writeFile(const QString &path, const QStringList &lines, Encoding encoding)
 {
     QByteArray bytes;
-    for (const QString &l : lines)
-        bytes += encodeWindows1252(l) + "\r\n";
+    switch (encoding) {
+    case Encoding::Windows1252:
+        for (const QString &l : lines)
+            bytes += encodeWindows1252(l) + "\r\n";
+        break;
+    case Encoding::Utf8:
+    case Encoding::Utf8WithBom:
+        if (encoding == Encoding::Utf8WithBom)
+            bytes += "\xef\xbb\xbf";
+        for (const QString &l : lines)
+            bytes += l.toUtf8() + "\r\n";
+        break;
+    case Encoding::Utf16LE:
+    case Encoding::Utf16BE: {
+        QString text;
+        for (const QString &l : lines)
+            text += l + u"\r\n"_qs;
+        QStringEncoder utf16(encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::WriteBom);
+        bytes = utf16.encode(text);
+        break;
+    }
+    }
     // Written beside the old file and renamed over it, so a failed write
     // leaves the old list as it was.
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -123,32 +208,12 @@ bool TextLists::writeFile(const QString &path, const QStringList &lines)
 
 QString TextLists::decodeWindows1252(const QByteArray &bytes)
 {
-    QString s;
-    s.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const uchar b = uchar(ch);
-        s += (b >= 0x80 && b < 0xA0) ? QChar(kHighControls[b - 0x80]) : QChar(b);
-    }
-    return s;
+    return windows1252::decode(bytes);
 }
 
 QByteArray TextLists::encodeWindows1252(const QString &text)
 {
     QByteArray out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out += char(u);
-            continue;
-        }
-        char mapped = '?';
-        for (int i = 0; i < 32; ++i)
-            if (kHighControls[i] == u) {
-                mapped = char(0x80 + i);
-                break;
-            }
-        out += mapped;
-    }
+    windows1252::encode(text, &out);
     return out;
 }

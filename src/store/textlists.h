@@ -10,9 +10,31 @@
 // Windows-1252 text, one entry per line; lines are written with CR LF, and a
 // lone CR or LF is accepted when reading.  Entries are taken as they stand: no
 // trimming, sorting or removal of duplicates; an empty line is an empty entry.
+//
+// A list someone saved as UTF-8 or UTF-16 (recognised by its byte order mark,
+// or as UTF-8 by its valid multi-byte characters) is read as such and written
+// back in its own encoding.  A file that is no text (control characters), or
+// is far too big for a list, is refused with a German message and left as it
+// is: it is neither used nor overwritten.
 class TextLists {
 public:
     enum Kind { RoomNames, ApplianceTypes };
+    enum class Encoding { Windows1252, Utf8, Utf8WithBom, Utf16LE, Utf16BE };
+
+    // Limits beyond which a file is no list: a list of room names or appliance
+    // types has dozens of entries of a few words.
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
+    static constexpr int kMaxEntries = 10000;
+    static constexpr int kMaxEntryLength = 1000;
+
+    // A list file as read.
+    struct ListFile {
+        enum Status { Read, Unreadable, Refused };
+        Status status = Unreadable;   // Unreadable: missing or locked, said to nobody
+        QStringList lines;
+        Encoding encoding = Encoding::Windows1252;
+        QString refusal;              // Refused: why, in German, naming the file
+    };
 
     explicit TextLists(const QString &dataDir = QStringLiteral("daten"));
 
@@ -25,15 +47,19 @@ public:
     QStringList choices(Kind kind) const;
 
     // Reads the list's file into the choices.  A file that cannot be read leaves
-    // the choices as they are, without a message; returns false then.
+    // the choices as they are, without a message; returns false then.  So does
+    // a refused file, whose reason refusal() then tells.
     bool load(Kind kind);
+    QString refusal(Kind kind) const { return m_refusal[kind]; }
 
-    // What the list dialog starts with: the file's lines, or the current choices
-    // when the file cannot be read.
-    QStringList editorLines(Kind kind) const;
+    // What the list dialog starts with: the file as read; when it cannot be
+    // read, the current choices (status Unreadable).
+    ListFile editorFile(Kind kind) const;
+    QStringList editorLines(Kind kind) const { return editorFile(kind).lines; }
 
     // Writes the lines to the list's file, replacing it (each line followed by
-    // CR LF), then loads the list again.  A write failure is reported as
+    // CR LF, in the encoding the file had, Windows-1252 for a new one), then
+    // loads the list again.  A write failure is reported as
     // "Datei <name> kann nicht erstellt werden" and leaves the choices unchanged.
     bool save(Kind kind, const QStringList &lines, Prompter *prompter);
 
@@ -41,8 +67,8 @@ public:
     // Splits text into entries at CR LF, CR or LF; a final line break does not
     // start another entry.
     static QStringList splitLines(const QString &text);
-    static bool readFile(const QString &path, QStringList *lines);
-    static bool writeFile(const QString &path, const QStringList &lines);
+    static ListFile readFile(const QString &path);
+    static bool writeFile(const QString &path, const QStringList &lines, Encoding encoding = Encoding::Windows1252);
     static QString decodeWindows1252(const QByteArray &bytes);
     static QByteArray encodeWindows1252(const QString &text);  // unmappable characters become '?'
 
@@ -50,4 +76,5 @@ private:
     QString m_dataDir;
     QStringList m_rooms;
     QStringList m_appliances;
+    QString m_refusal[2];
 };

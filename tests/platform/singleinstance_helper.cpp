@@ -1,15 +1,19 @@
-// A stand-in for a second (or a crashing first) start of the program, used by
-// test_singleinstance.
+// A stand-in for a second (or a crashing, or a hanging first) start of the
+// program, used by test_singleinstance.
 //
-//   singleinstance_helper second DIR  - start as the program does: when another
-//                                        copy holds the lock, ask it for its
-//                                        window and end (0: it answered, 4: it
-//                                        did not, 3: this copy got the lock)
+//   singleinstance_helper second DIR  - start as the program does: take the
+//                                        lock, or ask the copy that holds it
+//                                        for its window (0: it answered,
+//                                        3: this copy got the lock, 4: blocked,
+//                                        the German message on standard error)
 //   singleinstance_helper hold DIR    - take the lock, print "primary", then
 //                                        run until killed
+//   singleinstance_helper hang DIR    - the same, but never answer a second
+//                                        start (a copy that hangs)
 #include "singleinstance.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <cstdio>
 
@@ -22,16 +26,26 @@ int main(int argc, char *argv[])
     SingleInstance guard(u"KQmutex"_qs, args.at(2));
 
     if (args.at(1) == u"second"_qs) {
-        if (guard.tryBecomePrimary())
+        switch (guard.claim(1000)) {
+        case SingleInstance::Claim::Primary:
             return 3;
-        return guard.notifyPrimary() ? 0 : 4;
+        case SingleInstance::Claim::Raised:
+            return 0;
+        case SingleInstance::Claim::Blocked:
+            std::fputs(guard.blockedMessage().toUtf8().constData(), stderr);
+            return 4;
+        }
     }
 
-    if (args.at(1) == u"hold"_qs) {
+    if (args.at(1) == u"hold"_qs || args.at(1) == u"hang"_qs) {
         if (!guard.tryBecomePrimary())
             return 3;
         std::puts("primary");
         std::fflush(stdout);
+        if (args.at(1) == u"hang"_qs) {
+            while (true)
+                QThread::sleep(1000);
+        }
         return app.exec();
     }
     return 2;

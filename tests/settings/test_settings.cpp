@@ -40,6 +40,9 @@ private slots:
     void valuesAreRead();
     void headerLinesAreWrittenKeepingOtherLines();
     void roomHeightIsWrittenBack();
+    void fileKeepsItsOwnForm_data();
+    void fileKeepsItsOwnForm();
+    void unchangedValuesLeaveTheFileUntouched();
     void writeFailures();
     void unreadableFileIsNotReplaced();
     void headerLine1IsTheAccountName();
@@ -101,6 +104,12 @@ void TestSettings::valuesAreRead_data()
         << QByteArray("[VKQ]\nhoehe=2.8\n") << true << true << QString() << 2.7;
     QTest::newRow("height with many digits") << QByteArray("[VKQ]\nhoehe=2,123456789012345\n") << true << true
                                              << QString() << 2.123456789012345;
+    // A height that no room has is not offered for every room.
+    for (const char *implausible : {"-5", "0", "1e308", "100,001", "-0"})
+        QTest::addRow("height %s is no room height", implausible)
+            << "[VKQ]\nhoehe=" + QByteArray(implausible) + '\n' << true << true << QString() << 2.7;
+    QTest::newRow("height 100 m is the highest taken") << QByteArray("[VKQ]\nhoehe=100\n") << true << true
+                                                       << QString() << 100.0;
     QTest::newRow("key in another section does not count")
         << QByteArray("[andere]\nkz2=fremd\nhoehe=3\n[bkm]\n") << true << true << QString() << 2.7;
     QTest::newRow("text kept as it stands, Windows-1252 file")
@@ -160,6 +169,81 @@ void TestSettings::roomHeightIsWrittenBack()
     settings::saveDefaultRoomHeight(1.0 / 3.0);
     QCOMPARE(readText(m_ini), QByteArray("[BKM]\nkz2=x\n[vkq]\nHoehe=0,333333333333333\n"));
     QCOMPARE(settings::loadDefaultRoomHeight(), 0.333333333333333);
+}
+
+void TestSettings::fileKeepsItsOwnForm_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("line2");   // header lines read from the file...
+    QTest::addColumn<QString>("line3");
+    QTest::addColumn<QString>("newLine3");  // ...header line 3 as the dialog then saves it
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("Windows-1252 with CR LF stays so")
+        << QByteArray("[BKM]\r\nkz2=, Stra\xdf" "e 1\r\nkz3=alt\r\n[VKQ]\r\nHoehe=2,5\r\n")
+        << u", Straße 1"_qs << u"alt"_qs << u"Tel. Bäcker €"_qs
+        << QByteArray("[BKM]\r\nkz2=, Stra\xdf" "e 1\r\nkz3=Tel. B\xe4" "cker \x80\r\nadressedrucken=1\r\n"
+                      "logodrucken=1\r\n[VKQ]\r\nHoehe=2,5\r\n");
+    // Written partly by an older program, partly as UTF-8: each line reads
+    // right, and no "ä" turns into "Ã¤".
+    QTest::newRow("Windows-1252 and UTF-8 mixed")
+        << QByteArray("[BKM]\r\nkz2=, M\xfcller\r\nkz3=Tel. B\xc3\xa4" "cker\r\n")
+        << u", Müller"_qs << u"Tel. Bäcker"_qs << u"Tel. Bäcker"_qs
+        << QByteArray("[BKM]\r\nkz2=, M\xfcller\r\nkz3=Tel. B\xc3\xa4" "cker\r\nadressedrucken=1\r\n"
+                      "logodrucken=1\r\n");
+    QTest::newRow("a character Windows-1252 lacks makes its line UTF-8")
+        << QByteArray("[BKM]\r\nkz2=, M\xfcller\r\n") << u", Müller"_qs << QString() << u"Łódź"_qs
+        << QByteArray("[BKM]\r\nkz2=, M\xfcller\r\nkz3=\xc5\x81\xc3\xb3" "d\xc5\xba\r\nadressedrucken=1\r\n"
+                      "logodrucken=1\r\n");
+    QTest::newRow("UTF-8 with byte order mark and LF, no line end at the end")
+        << QByteArray("\xef\xbb\xbf[bkm]\nkz2=, M\xc3\xbcller\nlogodrucken=1") << u", Müller"_qs << QString()
+        << u"Bäcker"_qs
+        << QByteArray("\xef\xbb\xbf[bkm]\nkz2=, M\xc3\xbcller\nlogodrucken=1\nkz3=B\xc3\xa4" "cker\nadressedrucken=1");
+    QTest::newRow("UTF-16 with byte order mark")
+        << QByteArray("\xff\xfe[\0b\0k\0m\0]\0\r\0\n\0k\0z\0\x32\0=\0\xfc\0\r\0\n\0", 30) << u"ü"_qs << QString()
+        << u"ä"_qs
+        << QByteArray("\xff\xfe[\0b\0k\0m\0]\0\r\0\n\0k\0z\0\x32\0=\0\xfc\0\r\0\n\0k\0z\0\x33\0=\0\xe4\0\r\0\n\0"
+                      "a\0d\0r\0e\0s\0s\0e\0d\0r\0u\0c\0k\0e\0n\0=\0\x31\0\r\0\n\0"
+                      "l\0o\0g\0o\0d\0r\0u\0c\0k\0e\0n\0=\0\x31\0\r\0\n\0", 110);
+}
+
+void TestSettings::fileKeepsItsOwnForm()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, line2);
+    QFETCH(QString, line3);
+    QFETCH(QString, newLine3);
+    QFETCH(QByteArray, after);
+    writeText(m_ini, before);
+    PrintSettings s = settings::loadPrintSettings();
+    QCOMPARE(s.headerLine2, line2);
+    QCOMPARE(s.headerLine3, line3);
+
+    s.headerLine3 = newLine3;
+    QVERIFY(settings::savePrintSettings(s, nullptr));
+    QCOMPARE(readText(m_ini), after);
+    const PrintSettings back = settings::loadPrintSettings();
+    QCOMPARE(back.headerLine2, line2);
+    QCOMPARE(back.headerLine3, newLine3);
+}
+
+void TestSettings::unchangedValuesLeaveTheFileUntouched()
+{
+    const QByteArray content("[BKM]\r\nkz2=, M\xfcller\r\nkz3=\r\nadressedrucken=1\r\nlogodrucken=0\r\n"
+                             "[VKQ]\r\nhoehe=2,70\r\n");
+    writeText(m_ini, content);
+    const QDateTime old(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    {
+        QFile f(m_ini);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+
+    // The dialog confirmed without a change, and the end of the program.
+    QVERIFY(settings::savePrintSettings(settings::loadPrintSettings(), nullptr));
+    settings::saveDefaultRoomHeight(settings::loadDefaultRoomHeight());
+    QCOMPARE(QFileInfo(m_ini).lastModified().toUTC(), old);
+    QCOMPARE(readText(m_ini), content);
 }
 
 void TestSettings::writeFailures()

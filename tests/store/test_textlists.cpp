@@ -38,6 +38,10 @@ private slots:
     void savingWritesWindows1252WithCrLf();
     void aMissingFileKeepsTheLastContents();
     void writeFailureIsReported();
+    void refusedFilesAreNeitherUsedNorTouched_data();
+    void refusedFilesAreNeitherUsedNorTouched();
+    void listInItsOwnEncodingIsReadAndWrittenSo_data();
+    void listInItsOwnEncodingIsReadAndWrittenSo();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -138,6 +142,68 @@ void TestTextLists::writeFailureIsReported()
     QVERIFY(!lists.save(TextLists::RoomNames, {u"Halle"_qs}, &prompter));
     QCOMPARE(prompter.asked(), QStringList{u"Datei daten/raeume.txt kann nicht erstellt werden"_qs});
     QCOMPARE(lists.choices(TextLists::RoomNames), TextLists::builtinRoomNames());
+}
+
+void TestTextLists::refusedFilesAreNeitherUsedNorTouched_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << u"ist keine Textdatei."_qs;
+    QTest::newRow("UTF-16 without byte order mark") << QByteArray("K\0\xfc\0" "c\0h\0e\0\r\0\n\0", 14)
+                                                    << u"ist keine Textdatei."_qs;
+    QTest::newRow("one line of 3 MB") << QByteArray(3 * 1024 * 1024, 'x')
+                                      << u"ist mit 3,0 MB zu groß für eine Liste (höchstens 1 MB)."_qs;
+    QTest::newRow("20000 lines") << QByteArray("Bad\r\n").repeated(20000) << u"hat mehr als 10.000 Zeilen."_qs;
+    QTest::newRow("an entry of 1001 characters") << "Bad\r\n" + QByteArray(1001, 'x') + "\r\n"
+                                                 << u"hat in Zeile 2 mehr als 1.000 Zeichen."_qs;
+}
+
+void TestTextLists::refusedFilesAreNeitherUsedNorTouched()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    writeBytes(u"daten/raeume.txt"_qs, bytes);
+    TextLists lists;
+    QVERIFY(!lists.load(TextLists::RoomNames));
+    QCOMPARE(lists.refusal(TextLists::RoomNames),
+             u"Die Datei daten/raeume.txt %1 Sie wird nicht als Liste verwendet und bleibt unverändert."_qs.arg(why));
+    QCOMPARE(lists.choices(TextLists::RoomNames), TextLists::builtinRoomNames());
+    // The dialog is not filled with something else that "OK" would write over it.
+    const TextLists::ListFile forEditing = lists.editorFile(TextLists::RoomNames);
+    QCOMPARE(forEditing.status, TextLists::ListFile::Refused);
+    QVERIFY(forEditing.lines.isEmpty());
+    QCOMPARE(readBytes(u"daten/raeume.txt"_qs), bytes);
+    // A good file later is taken, and the refusal forgotten.
+    writeBytes(u"daten/raeume.txt"_qs, "Halle\r\n");
+    QVERIFY(lists.load(TextLists::RoomNames));
+    QVERIFY(lists.refusal(TextLists::RoomNames).isEmpty());
+}
+
+void TestTextLists::listInItsOwnEncodingIsReadAndWrittenSo_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");   // with "Büro" added
+    QTest::newRow("Windows-1252, plain ASCII") << QByteArray("Bad\r\n") << QByteArray("Bad\r\nB\xfcro\r\n");
+    QTest::newRow("UTF-8") << QByteArray("K\xc3\xbc" "che\n") << QByteArray("K\xc3\xbc" "che\r\nB\xc3\xbcro\r\n");
+    QTest::newRow("UTF-8 with byte order mark")
+        << QByteArray("\xef\xbb\xbf" "Bad\r\n") << QByteArray("\xef\xbb\xbf" "Bad\r\nB\xc3\xbcro\r\n");
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0", 12)
+                            << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0" "B\0\xfc\0r\0o\0\r\0\n\0", 24);
+}
+
+void TestTextLists::listInItsOwnEncodingIsReadAndWrittenSo()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    writeBytes(u"daten/feuerst.txt"_qs, before);
+    TextLists lists;
+    QVERIFY(lists.load(TextLists::ApplianceTypes));
+    QStringList entries = lists.choices(TextLists::ApplianceTypes);
+    QCOMPARE(entries.size(), 1);
+    QVERIFY(entries.first() == u"Bad"_qs || entries.first() == u"Küche"_qs);
+    QVERIFY(lists.save(TextLists::ApplianceTypes, entries << u"Büro"_qs, nullptr));
+    QCOMPARE(readBytes(u"daten/feuerst.txt"_qs), after);
+    QCOMPARE(lists.choices(TextLists::ApplianceTypes), entries);
 }
 
 QTEST_GUILESS_MAIN(TestTextLists)

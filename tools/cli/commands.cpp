@@ -1,5 +1,7 @@
 #include "commands.h"
 
+#include "addressimport.h"
+#include "fieldlimits.h"
 #include "fireplace.h"
 #include "installationroom.h"
 #include "interconnectioncheck.h"
@@ -97,8 +99,11 @@ bool readInput(const QByteArray &input, const QStringList &typedFields, const QS
             double v = 0.0;
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
-            if (def.type == FieldType::Float && numfmt::parse(text, &v))
+            if (def.type == FieldType::Float && numfmt::parse(text, &v)) {
+                if (!checkFieldLimit(def.name, v, error))
+                    return false;
                 record.setValue(field, v);
+            }
             else if (def.type == FieldType::SmallInt && ok)
                 record.setValue(field, n);
         } else if (record.isNull(field)) {
@@ -297,8 +302,9 @@ CliResult runVolumen(const QByteArray &input)
     QJsonObject dims;
     for (auto it = in.begin(); it != in.end(); ++it) {
         if (it.key().compare(u"defaultHeight"_qs, Qt::CaseInsensitive) == 0) {
-            if (!it.value().isDouble() || !(it.value().toDouble() > 0.0))
-                return badInput(u"\"defaultHeight\" muss eine Zahl über 0 sein."_qs);
+            if (!it.value().isDouble() || !roomvolume::isPlausibleRoomHeight(it.value().toDouble()))
+                return badInput(u"\"defaultHeight\" muss eine Zahl über 0 und bis %1 sein."_qs.arg(
+                    numfmt::general(roomvolume::kMaxRoomHeight)));
             defaultHeight = it.value().toDouble();
             continue;
         }
@@ -308,7 +314,7 @@ CliResult runVolumen(const QByteArray &input)
                 if (it.key().compare(f, Qt::CaseInsensitive) == 0)
                     owner = &r;
         if (!owner)
-            return badInput(u"\"%1\" ist kein Maß eines Raumes (z. B. \"Ral\", \"R3b\", \"Hrhoehe\")."_qs.arg(it.key()));
+            return badInput(u"%1 ist kein Maß eines Raumes (z. B. \"Ral\", \"R3b\", \"Hrhoehe\")."_qs.arg(shownName(it.key())));
         if (room && room != owner)
             return badInput(u"Die Maße müssen zu einem Raum gehören."_qs);
         room = owner;
@@ -337,6 +343,51 @@ CliResult runVolumen(const QByteArray &input)
     out.insert(u"volumeField"_qs, f.volume);
     out.insert(u"texts"_qs, shown);
     out.insert(u"text"_qs, roomvolume::volumeText(texts.value(f.length), texts.value(f.width), texts.value(f.height)));
+    return {0, toJsonLine(out), {}};
+}
+
+// The fields an export file of a district program would set, without
+// touching any record: "import [--quelle schocom|abnahme] DATEI".
+CliResult runImport(const QStringList &args)
+{
+    using namespace addressimport;
+    QString kind;
+    QString path;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == u"--quelle"_qs && i + 1 < args.size())
+            kind = args[++i];
+        else if (a.startsWith(u"--quelle="_qs))
+            kind = a.mid(9);
+        else if (a.startsWith(u"--"_qs) || !path.isEmpty())
+            return badInput(u"Aufruf: ofenring-cli import [--quelle schocom|abnahme] DATEI"_qs);
+        else
+            path = a;
+    }
+    if (path.isEmpty())
+        return badInput(u"Keine Exportdatei angegeben. Aufruf: ofenring-cli import [--quelle schocom|abnahme] DATEI"_qs);
+    std::optional<Source> source;
+    if (kind.compare(u"schocom"_qs, Qt::CaseInsensitive) == 0)
+        source = Source::SchoCom;
+    else if (kind.compare(u"abnahme"_qs, Qt::CaseInsensitive) == 0)
+        source = Source::Abnahme;
+    else if (kind.isEmpty())
+        source = sourceFromFileName(path);
+    else
+        return badInput(u"Unbekannte Quelle \"%1\" (schocom oder abnahme)."_qs.arg(kind));
+    if (!source)
+        return badInput(u"Der Dateiname nennt die Quelle nicht; bitte --quelle schocom oder --quelle abnahme angeben."_qs);
+
+    QStringList lines;
+    if (!readExportFile(path, &lines))
+        return badInput(unreadableFileMessage(path));
+    QJsonObject fields;
+    for (const FieldValue &v : fieldsFromLines(lines, sourceDef(*source).splitsPlaces))
+        fields.insert(v.field, storedValue(v.field, v.value));
+    QJsonObject out;
+    out.insert(u"source"_qs, *source == Source::SchoCom ? u"schocom"_qs : u"abnahme"_qs);
+    out.insert(u"lines"_qs, int(lines.size()));
+    out.insert(u"fields"_qs, fields);
     return {0, toJsonLine(out), {}};
 }
 
@@ -394,6 +445,27 @@ const std::vector<CliCommand> &cliCommands()
          "  Ausgabe: {\"room\", \"volumeField\", \"texts\": {die drei Maße als Text},\n"
          "            \"text\": Volumen mit einer Nachkommastelle, leer wenn ein Maß keine Zahl ist}"_qs,
          &runVolumen},
+        {u"import"_qs,
+         u"Adressen aus der Exportdatei eines Kehrbezirksverwaltungsprogramms, ohne Datensatz.\n"
+         "  Aufruf: ofenring-cli import [--quelle schocom|abnahme] DATEI (liest nicht von der\n"
+         "          Standardeingabe). Ohne --quelle entscheidet der Dateiname: AbnSch.EXP (*.EXP)\n"
+         "          SchoCom, export.txt (*.txt) Abnahme; bei Abnahme werden PLZ und Ort der Zeilen 7\n"
+         "          und 12 getrennt.\n"
+         "  Ausgabe: {\"fields\": {Feld: Wert, auf die Feldlänge gekürzt; \"\" leert das Feld},\n"
+         "            \"source\": \"schocom\"/\"abnahme\", \"lines\": gelesene Zeilen (höchstens 16)}"_qs,
+         nullptr, &runImport},
+        {u"uebernehmen"_qs,
+         u"Übernimmt die vier Tabellen im alten Paradox-Format (kq.db, eigentmr.db, orte.db, stdbem.DB\n"
+         "  mit ihren Memodateien) in neue Tabellen. Liest keine Standardeingabe.\n"
+         "  Aufruf: ofenring-cli uebernehmen --von ALTER_ORDNER --nach DATENORDNER\n"
+         "  Der alte Ordner wird nur gelesen; der Datenordner darf noch keine Tabellen enthalten. Die alten\n"
+         "  Dateien werden unverändert nach DATENORDNER/alt-<Datum> kopiert.\n"
+         "  Ausgabe: {\"source\", \"target\", \"backupFolder\", \"originals\": [alte Dateien],\n"
+         "            \"tables\": [{\"table\", \"oldFile\", \"records\", \"codePage\", \"missingFields\",\n"
+         "            \"alwaysEmpty\", \"emptyValues\": {Feld: Anzahl}, \"unreadable\", \"shortened\": [{\"record\",\n"
+         "            \"Lfd\", \"field\", \"reason\"}]}]}. Fehlerhafte oder fremde Tabellen: Status 2; kann der\n"
+         "            Datenordner nicht geschrieben werden: Status 1."_qs,
+         nullptr, &runUebernehmen},
     };
     return commands;
 }

@@ -1,8 +1,10 @@
 #include "jsonrecord.h"
 
-#include <QJsonDocument>
-#include <QJsonParseError>
+#include "fieldlimits.h"
+#include "strictjson.h"
+
 #include <QJsonValue>
+#include <QSet>
 #include <cmath>
 
 namespace {
@@ -22,32 +24,47 @@ QString typeWord(const FieldDef &def)
 
 bool parseJsonObject(const QByteArray &text, QJsonObject &object, QString &error)
 {
-    QJsonParseError pe;
-    const QJsonDocument doc = QJsonDocument::fromJson(text, &pe);
-    if (pe.error != QJsonParseError::NoError) {
-        error = u"Die Eingabe ist kein gültiges JSON (Zeichen %1: %2)."_qs.arg(pe.offset).arg(pe.errorString());
+    QJsonValue doc;
+    if (!parseStrictJson(text, doc, error))
         return false;
-    }
     if (!doc.isObject()) {
         error = u"Die Eingabe muss ein JSON-Objekt sein."_qs;
         return false;
     }
-    object = doc.object();
+    object = doc.toObject();
     return true;
+}
+
+QString shownName(const QString &name)
+{
+    constexpr qsizetype kShown = 40;
+    QString s = name.left(kShown);
+    for (QChar &c : s)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'?';
+    if (name.size() <= kShown)
+        return u'"' + s + u'"';
+    return u"\"%1…\" (%2 Zeichen lang)"_qs.arg(s).arg(name.size());
 }
 
 bool recordFromJson(const QJsonObject &object, Record &record, QString &error, const QStringList &extraKeys)
 {
     const RecordSchema &schema = record.schema();
+    QSet<int> given;
     for (auto it = object.begin(); it != object.end(); ++it) {
         const QString key = it.key();
         if (extraKeys.contains(key, Qt::CaseInsensitive))
             continue;
         const int index = schema.indexOf(key);
         if (index < 0) {
-            error = u"Unbekanntes Feld \"%1\"."_qs.arg(key);
+            error = u"Unbekanntes Feld %1."_qs.arg(shownName(key));
             return false;
         }
+        if (given.contains(index)) {
+            error = u"Feld \"%1\" ist mehrfach angegeben."_qs.arg(schema.field(index).name);
+            return false;
+        }
+        given.insert(index);
         const FieldDef &def = schema.field(index);
         const QJsonValue v = it.value();
         if (v.isNull() || v.isUndefined()) {
@@ -57,6 +74,8 @@ bool recordFromJson(const QJsonObject &object, Record &record, QString &error, c
         bool ok = false;
         switch (def.type) {
         case FieldType::Float:
+            if (v.isDouble() && !checkFieldLimit(def.name, v.toDouble(), error))
+                return false;
             ok = v.isDouble() && record.setValue(index, v.toDouble());
             break;
         case FieldType::SmallInt:

@@ -39,12 +39,13 @@ int DialogBase::captionWidth() const
     // box, and the frame on both sides.
     QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
     titleFont.setBold(true);
-    // On X11 the title bar shows the program's display name after the caption.
-    QString shown = windowTitle();
+    // The window system shows the program's display name after the caption
+    // ("Kopfzeilen — Ofenring"), so that counts too.
+    QString title = windowTitle();
     const QString program = QGuiApplication::applicationDisplayName();
-    if (!program.isEmpty() && shown != program)
-        shown += u" \u2014 "_qs + program;
-    const int text = QFontMetrics(titleFont).horizontalAdvance(shown);
+    if (!program.isEmpty() && !title.endsWith(program))
+        title += u" \u2014 "_qs + program;
+    const int text = QFontMetrics(titleFont).horizontalAdvance(title);
     const int icon = style()->pixelMetric(QStyle::PM_TitleBarButtonIconSize, nullptr, this);
     const int buttons = 2 * style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     return text + icon + buttons + 48;

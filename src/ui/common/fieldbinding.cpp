@@ -147,6 +147,20 @@ bool BindingSet::commitAll()
     return true;
 }
 
+bool BindingSet::saveNow()
+{
+    if (!commitAll())
+        return false;
+    const StoreState s = m_store->state();
+    if (s != StoreState::Edit && s != StoreState::Insert)
+        return true;
+    const bool confirm = m_store->confirmChanges();
+    m_store->setConfirmChanges(false);
+    const bool saved = m_store->post();
+    m_store->setConfirmChanges(confirm);
+    return saved;
+}
+
 void BindingSet::editOnContextMenu(QWidget *widget)
 {
     widget->installEventFilter(this);

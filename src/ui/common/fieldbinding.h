@@ -96,6 +96,12 @@ public:
     // the current record moves or is saved.
     bool commitAll();
 
+    // The explicit save command (Ctrl+S): writes pending typing and saves the
+    // current row at once, without moving.  The command is itself the user's
+    // confirmation, so the save question is not asked.  False when a typed
+    // number was rejected or the save failed.
+    bool saveNow();
+
     // A right click into one of these widgets first puts the record into the
     // edit state, so that the context menu's "Einfügen" acts on an editable row.
     void editOnContextMenu(QWidget *widget);

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 StoreGrid::StoreGrid(TableStore *store, QList<TableStoreModel::Column> columns, QWidget *parent)
     : QTableView(parent)
@@ -14,6 +15,7 @@ StoreGrid::StoreGrid(TableStore *store, QList<TableStoreModel::Column> columns, 
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
     // Uniform rows: the view never needs to measure rows it does not show.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -21,6 +23,7 @@ StoreGrid::StoreGrid(TableStore *store, QList<TableStoreModel::Column> columns, 
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(true);
     const auto &cols = m_model->columns();
     for (int i = 0; i < cols.size(); ++i) {
         // A column without a width of its own is made wide enough for its
@@ -84,5 +87,40 @@ void StoreGrid::keyPressEvent(QKeyEvent *event)
         emit deleteRequested();
         return;
     }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && state() != EditingState && currentIndex().isValid())
+        emit rowChosen();
+    // The view ignores Enter after that, so a dialog's default button still gets it.
     QTableView::keyPressEvent(event);
+}
+
+void StoreGrid::mousePressEvent(QMouseEvent *event)
+{
+    // Below the last row there is no record to choose: the current one stays
+    // highlighted instead of the selection being cleared.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+QModelIndex StoreGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // In a list of whole records, Home and End mean the first and last record.
+    if (selectionBehavior() == SelectRows && (cursorAction == MoveHome || cursorAction == MoveEnd))
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(cursorAction, modifiers);
+}
+
+QItemSelectionModel::SelectionFlags StoreGrid::selectionCommand(const QModelIndex &index, const QEvent *event) const
+{
+    // There is always exactly one current record: Ctrl+click does not unselect it.
+    QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) {
+        flags &= ~(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
+        flags |= QItemSelectionModel::ClearAndSelect;
+    }
+    return flags;
 }

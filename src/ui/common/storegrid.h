@@ -10,6 +10,13 @@ class TableStore;
 // selecting a row moves the store there (the move may be refused by the save
 // confirmation, then the selection springs back), and every move of the store
 // selects its row.
+//
+// Keys and mouse as in a list of records: Tab and Shift+Tab leave the grid,
+// Home and End go to the first and last record of a grid that selects whole
+// rows, Page Up and Page Down move a page of records, and Enter chooses the
+// current record (rowChosen).  A click below the last row, or with Ctrl on the
+// current row, keeps the current record highlighted.  The last column takes
+// the room that the others leave.
 class StoreGrid : public QTableView {
     Q_OBJECT
 public:
@@ -28,9 +35,15 @@ public:
 signals:
     // Ctrl+Del in the grid: the window asks "Datensatz löschen?" and deletes.
     void deleteRequested();
+    // Enter on a record (not while a cell is being edited).
+    void rowChosen();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
     void currentIndexMoved(const QModelIndex &current, const QModelIndex &previous);

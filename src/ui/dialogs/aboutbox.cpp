@@ -1,5 +1,7 @@
 #include "aboutbox.h"
 
+#include "programicon.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -16,7 +18,7 @@
 #endif
 
 TAboutBox::TAboutBox(QWidget *parent)
-    : QDialog(parent)
+    : DialogBase(parent)
 {
     setObjectName(u"TAboutBox"_qs);
     setWindowTitle(u"Info"_qs);
@@ -24,10 +26,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 
     auto *icon = new QLabel(this);
     icon->setObjectName(u"programicon"_qs);
-    QIcon programIcon = QApplication::windowIcon();
-    if (programIcon.isNull())
-        programIcon = style()->standardIcon(QStyle::SP_ComputerIcon);
-    icon->setPixmap(programIcon.pixmap(48, 48));
+    icon->setPixmap(programIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
 
     auto *name = new QLabel(u"Ofenring"_qs, this);
@@ -68,9 +67,10 @@ TAboutBox::TAboutBox(QWidget *parent)
     layout->addWidget(icon, 0, 0);
     layout->addLayout(text, 0, 1);
     layout->addWidget(buttons, 1, 0, 1, 2);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_build->setText(buildLine());
+    // A fixed dialog, wide enough for its content and its caption.
+    setFixedSize(sizeHint().expandedTo(QSize(captionWidth(), 0)));
 }
 
 QString TAboutBox::buildLine()
@@ -84,11 +84,11 @@ QString TAboutBox::buildLine()
 void TAboutBox::showEvent(QShowEvent *event)
 {
     m_build->setText(buildLine());
-    QDialog::showEvent(event);
+    DialogBase::showEvent(event);
 }
 
 void TAboutBox::mouseDoubleClickEvent(QMouseEvent *event)
 {
     m_build->setText(buildLine());
-    QDialog::mouseDoubleClickEvent(event);
+    DialogBase::mouseDoubleClickEvent(event);
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogbase.h"
 
 class QLabel;
 
 // The About window "Info": program icon, short name and version, the systems
 // the program runs on, and the date and time the program file was built.
-class TAboutBox : public QDialog {
+class TAboutBox : public DialogBase {
     Q_OBJECT
 
 public:

@@ -2,12 +2,15 @@
 
 #include "catalogstore.h"
 #include "fieldbinding.h"
+#include "modifiedmark.h"
+#include "tabswitch.h"
 #include "recordnavigator.h"
 #include "storegrid.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -16,11 +19,11 @@
 #include <QVBoxLayout>
 
 CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTopic, QWidget *parent)
-    : QDialog(parent)
+    : DialogBase(parent)
     , m_store(store)
-    , m_helpTopic(helpTopic)
 {
     setModal(true);
+    setHelpTopic(helpTopic);
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(u"pagecontrol"_qs);
     m_bindings = new BindingSet(store, this);
@@ -31,23 +34,20 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     connect(m_navigator, &RecordNavigator::priorClicked, this, [this] { if (m_bindings->commitAll()) m_store->prior(); });
     connect(m_navigator, &RecordNavigator::nextClicked, this, [this] { if (m_bindings->commitAll()) m_store->next(); });
     connect(m_navigator, &RecordNavigator::lastClicked, this, [this] { if (m_bindings->commitAll()) m_store->last(); });
-    connect(m_navigator, &RecordNavigator::insertClicked, this, [this] {
-        if (!m_bindings->commitAll() || !m_store->insert())
-            return;
-        // A list that cannot be typed into takes a new entry on its details page.
-        if (m_grid && m_grid->editTriggers() == QAbstractItemView::NoEditTriggers
-            && m_pages->currentWidget() && m_pages->currentWidget()->isAncestorOf(m_grid))
-            m_pages->setCurrentIndex(m_pages->count() - 1);
-        focusCurrentPage();
-    });
+    connect(m_navigator, &RecordNavigator::insertClicked, this, &CatalogListDialog::insertEntry);
     connect(m_navigator, &RecordNavigator::deleteClicked, this, [this] { m_store->deleteCurrent(); });
     auto updateNavigator = [this] { m_navigator->setPosition(m_store->currentRow(), m_store->rowCount()); };
     connect(store, &TableStore::afterScroll, this, updateNavigator);
     connect(store, &TableStore::rowsReset, this, updateNavigator);
     connect(store, &TableStore::afterOpen, this, updateNavigator);
+    connect(store, &TableStore::fieldChanged, this, [this] { m_newUntouched = false; });
+    connect(store, &TableStore::stateChanged, this, [this](StoreState s) {
+        if (s != StoreState::Insert)
+            m_newUntouched = false;
+    });
 
     // Ticked at every start, not remembered between runs.
-    m_confirm = new QCheckBox(u"Änderungen bestätigen"_qs, this);
+    m_confirm = new QCheckBox(u"&Änderungen bestätigen"_qs, this);
     m_confirm->setObjectName(u"aenderungsabfrage"_qs);
     m_confirm->setToolTip(u"Bestätigungsabfrage bei Änderungen"_qs);
     m_confirm->setChecked(true);
@@ -58,16 +58,41 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     m_ok->setObjectName(u"okbtn"_qs);
     m_abort = new QPushButton(u"Abbrechen"_qs, this);
     m_abort->setObjectName(u"abbrechenbtn"_qs);
-    m_help = new QPushButton(u"&Hilfe"_qs, this);
-    m_help->setObjectName(u"hilfebtn"_qs);
-    for (QPushButton *b : {m_ok, m_abort, m_help})
+    m_help = makeHelpButton();
+    for (QPushButton *b : {m_ok, m_abort})
         b->setAutoDefault(false);
+    // Enter takes the entry, as the double click does; Escape closes like "Abbrechen".
+    m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, [this] { done(Ok); });
     connect(m_abort, &QPushButton::clicked, this, [this] { done(Abort); });
-    connect(m_help, &QPushButton::clicked, this, [this] { emit helpRequested(m_helpTopic); });
-    // F1 in the window asks for the same topic as its "&Hilfe" button.
-    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(m_helpTopic); });
+
+    auto *save = new QShortcut(QKeySequence::Save, this);
+    save->setContext(Qt::WindowShortcut);
+    connect(save, &QShortcut::activated, this, &CatalogListDialog::saveEntry);
+    addPageSwitchKeys(m_pages);
+}
+
+QLabel *CatalogListDialog::buddyLabel(const QString &text, QWidget *field)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(field);
+    return label;
+}
+
+void CatalogListDialog::insertEntry()
+{
+    if (!m_bindings->commitAll() || !m_store->insert())
+        return;
+    m_newUntouched = true;
+    // A new entry is typed on the details page, which shows all its fields;
+    // the cursor stands in the first of them, so typing lands there.
+    m_pages->setCurrentIndex(m_pages->count() - 1);
+    focusCurrentPage();
+}
+
+bool CatalogListDialog::saveEntry()
+{
+    return m_bindings->saveNow();
 }
 
 void CatalogListDialog::setGrid(StoreGrid *grid)
@@ -96,6 +121,8 @@ void CatalogListDialog::finishLayout()
     layout->addLayout(top);
     layout->addWidget(m_pages, 1);
     layout->addLayout(buttons);
+
+    new ModifiedMark(this, windowTitle(), {m_store});
 }
 
 void CatalogListDialog::showList()
@@ -133,14 +160,19 @@ void CatalogListDialog::done(int result)
     if (m_finishing)
         return;
     m_finishing = true;
-    if (result == Closed) {
+    // Text typed into a detail field is the catalog's before it is saved.
+    m_bindings->commitAll();
+    const bool newRow = m_store->state() == StoreState::Insert;
+    if (newRow && m_newUntouched) {
+        // "+" and nothing typed: there is no entry to save or take.
         m_store->cancel();
+        if (result == Ok)
+            result = Abort;
     } else {
-        // Text typed into a detail field is the catalog's before it is saved.
-        m_bindings->commitAll();
-        const bool newRow = m_store->state() == StoreState::Insert;
-        // A refusal ("&Nein" or "Abbrechen") does not keep the window open;
-        // with "Abbrechen" the row stays in its edit state until its next save.
+        // Whichever way the window closes, what the user typed is saved or
+        // asked about; a refusal ("&Nein" or "Abbrechen") does not keep the
+        // window open, and with "Abbrechen" the row stays in its edit state
+        // until its next save.
         const bool saved = m_store->finishEditing();
         // "&Nein" to a new entry removes it; the row that became current is not
         // the one the user chose, so nothing is taken over.
@@ -149,5 +181,5 @@ void CatalogListDialog::done(int result)
     }
     afterClosing();
     m_finishing = false;
-    QDialog::done(result);
+    DialogBase::done(result);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogbase.h"
+
 #include <QString>
 
 class BindingSet;
 class CatalogStore;
 class QCheckBox;
+class QLabel;
 class QDialogButtonBox;
 class QPushButton;
 class QTabWidget;
@@ -16,12 +18,17 @@ class StoreGrid;
 // shown on a page "list" and a page "Details", its navigator and its
 // confirmation box, the buttons "OK", "Abbrechen" and "&Hilfe", and the
 // closing rules:
-//   - the close box (or Esc) drops the catalog's pending changes;
-//   - "OK", "Abbrechen" and a double click save them, after the question when
-//     the box is ticked; a refused question does not keep the window open;
+//   - "OK", "Abbrechen", a double click, Escape and the close box all save the
+//     catalog's pending changes, after the question when the box is ticked,
+//     so that an entry the user typed and confirmed is never dropped unasked;
+//     a refused question does not keep the window open;
+//   - a new entry nothing was typed into is dropped without a question;
 //   - the window's result tells the caller whether to take the entry over
-//     (only "OK" and the double click do).
-class CatalogListDialog : public QDialog {
+//     (only "OK", Enter and the double click do).
+// "+" shows the page "Details" with the cursor in the first field of the new
+// entry; Ctrl+S saves the entry at once; the caption shows " *" while the
+// entry has unsaved changes.
+class CatalogListDialog : public DialogBase {
     Q_OBJECT
 public:
     enum Result { Closed = QDialog::Rejected, Ok = QDialog::Accepted, Abort = 3 };
@@ -38,8 +45,8 @@ public:
 
     void done(int result) override;
 
-signals:
-    void helpRequested(const QString &topicPath);
+    // Saves the current entry at once (Ctrl+S), without the question.
+    bool saveEntry();
 
 protected:
     CatalogListDialog(CatalogStore *store, const QString &helpTopic, QWidget *parent);
@@ -51,6 +58,8 @@ protected:
     virtual void afterClosing() {}
     // Puts the keyboard focus on the grid or the first detail field of the shown page.
     void focusCurrentPage();
+    // A label with an Alt mnemonic for a detail field that sits in a row of its own layout.
+    static QLabel *buddyLabel(const QString &text, QWidget *field);
 
     CatalogStore *m_store;
     QTabWidget *m_pages = nullptr;
@@ -58,11 +67,13 @@ protected:
     BindingSet *m_bindings = nullptr;
 
 private:
-    QString m_helpTopic;
+    void insertEntry();
+
     RecordNavigator *m_navigator = nullptr;
     QCheckBox *m_confirm = nullptr;
     QPushButton *m_ok = nullptr;
     QPushButton *m_abort = nullptr;
     QPushButton *m_help = nullptr;
     bool m_finishing = false;
+    bool m_newUntouched = false;   // the current row was just inserted and nothing typed into it
 };

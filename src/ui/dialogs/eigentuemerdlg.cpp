@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTabWidget>
@@ -23,7 +24,8 @@ Teigentuemerdlg::Teigentuemerdlg(CatalogStore *owners, QWidget *parent)
 {
     setObjectName(u"Teigentuemerdlg"_qs);
     setWindowTitle(u"Eigentümer"_qs);
-    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinMaxButtonsHint);
+    // Unlike the other dialogs it can be maximised, for a long list of owners.
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
     resize(760, 480);
 
     auto *grid = new StoreGrid(owners, {
@@ -51,7 +53,7 @@ Teigentuemerdlg::Teigentuemerdlg(CatalogStore *owners, QWidget *parent)
     auto *ll = new QHBoxLayout(list);
     ll->setContentsMargins(0, 0, 0, 0);
     ll->addWidget(grid);
-    m_pages->addTab(list, u"Liste"_qs);
+    m_pages->addTab(list, u"&Liste"_qs);
 
     auto *details = new QWidget;
     details->setObjectName(u"details"_qs);
@@ -62,19 +64,19 @@ Teigentuemerdlg::Teigentuemerdlg(CatalogStore *owners, QWidget *parent)
         m_bindings->add<LineEditBinding>(name, edit);
         return edit;
     };
-    form->addRow(u"Anrede"_qs, field(u"Anrede"_qs));
-    form->addRow(u"Name"_qs, field(u"Name"_qs));
-    form->addRow(u"Zusatz"_qs, field(u"Zusatz"_qs));
-    form->addRow(u"Straße"_qs, field(u"Strasse"_qs));
+    form->addRow(u"&Anrede"_qs, field(u"Anrede"_qs));
+    form->addRow(u"&Name"_qs, field(u"Name"_qs));
+    form->addRow(u"&Zusatz"_qs, field(u"Zusatz"_qs));
+    form->addRow(u"&Straße"_qs, field(u"Strasse"_qs));
     auto *plzOrt = new QHBoxLayout;
     QLineEdit *plz = field(u"Plz"_qs);
     plz->setMaximumWidth(80);
     plzOrt->addWidget(plz);
     plzOrt->addWidget(field(u"Ort"_qs));
-    form->addRow(u"PLZ, Ort"_qs, plzOrt);
-    form->addRow(u"Tel."_qs, field(u"Tel"_qs));
-    form->addRow(u"Fax."_qs, field(u"Fax"_qs));
-    m_pages->addTab(details, u"Details"_qs);
+    form->addRow(buddyLabel(u"&PLZ, Ort"_qs, plz), plzOrt);
+    form->addRow(u"&Tel."_qs, field(u"Tel"_qs));
+    form->addRow(u"&Fax."_qs, field(u"Fax"_qs));
+    m_pages->addTab(details, u"&Details"_qs);
 
     finishLayout();
 }

@@ -29,7 +29,7 @@ Tortslistdlg::Tortslistdlg(CatalogStore *places, QWidget *parent)
     auto *ol = new QHBoxLayout(overview);
     ol->setContentsMargins(0, 0, 0, 0);
     ol->addWidget(grid);
-    m_pages->addTab(overview, u"Übersicht"_qs);
+    m_pages->addTab(overview, u"&Übersicht"_qs);
 
     auto *details = new QWidget;
     details->setObjectName(u"details"_qs);
@@ -40,9 +40,9 @@ Tortslistdlg::Tortslistdlg(CatalogStore *places, QWidget *parent)
     auto *ort = new QLineEdit;
     ort->setObjectName(u"ortedit"_qs);
     m_bindings->add<LineEditBinding>(u"Ort"_qs, ort);
-    form->addRow(u"PLZ"_qs, plz);
-    form->addRow(u"Ort"_qs, ort);
-    m_pages->addTab(details, u"Details"_qs);
+    form->addRow(u"&PLZ"_qs, plz);
+    form->addRow(u"&Ort"_qs, ort);
+    m_pages->addTab(details, u"&Details"_qs);
 
     finishLayout();
     // A fixed dialog.

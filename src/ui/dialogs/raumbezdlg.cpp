@@ -5,11 +5,11 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
+#include <QTextBlock>
 #include <QVBoxLayout>
 
 Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
-    : QDialog(parent)
+    : DialogBase(parent)
     , m_lists(lists)
 {
     setObjectName(u"Traumbezdlg"_qs);
@@ -25,17 +25,12 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     ok->setObjectName(u"okbtn"_qs);
     auto *cancel = new QPushButton(u"Abbrechen"_qs, this);
     cancel->setObjectName(u"abbrechenbtn"_qs);
-    auto *help = new QPushButton(u"&Hilfe"_qs, this);
-    help->setObjectName(u"hilfebtn"_qs);
+    QPushButton *help = makeHelpButton();
     // Enter in the editor starts a new line; it must not press "OK".
-    for (QPushButton *b : {ok, cancel, help})
+    for (QPushButton *b : {ok, cancel})
         b->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &Traumbezdlg::accept);
     connect(cancel, &QPushButton::clicked, this, &Traumbezdlg::reject);
-    connect(help, &QPushButton::clicked, this, [this] { emit helpRequested(helpTopic()); });
-    // F1 in the window asks for the same topic as its "&Hilfe" button.
-    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, [this] { emit helpRequested(helpTopic()); });
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -47,38 +42,52 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     layout->addLayout(buttons);
 }
 
-QString Traumbezdlg::helpTopic() const
-{
-    return m_kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs;
-}
-
 void Traumbezdlg::editList(TextLists::Kind kind)
 {
+    const TextLists::ListFile file = m_lists->editorFile(kind);
+    if (file.status == TextLists::ListFile::Refused) {
+        // Filling the editor with something else would let "OK" overwrite the file.
+        MessageBox::error(file.refusal
+                          + u"\n\nUm die Liste hier zu bearbeiten, ersetzen oder löschen Sie die Datei."_qs);
+        return;
+    }
     m_kind = kind;
+    setHelpTopic(kind == TextLists::RoomNames ? u"::/raumbezeichnungen.htm"_qs : u"::/feuerstaettenliste.htm"_qs);
+    m_original = file.lines;
+    m_fromFile = file.status == TextLists::ListFile::Read;
     setWindowTitle(kind == TextLists::RoomNames ? u"Raumbezeichnungen"_qs : u"Feuerstätten"_qs);
-    const QStringList entries = m_lists->editorLines(kind);
-    m_editor->setPlainText(entries.join(u'\n'));
+    m_editor->setPlainText(file.lines.join(u'\n'));
+    m_editor->document()->setModified(false);
     m_editor->moveCursor(QTextCursor::Start);
     open();
 }
 
 QStringList Traumbezdlg::lines() const
 {
-    const QString text = m_editor->toPlainText();
-    if (text.isEmpty())
-        return {};
-    QStringList result = text.split(u'\n');
-    if (text.endsWith(u'\n'))
+    // Block by block rather than toPlainText(), which turns a non-breaking
+    // space into a blank.
+    QStringList result;
+    for (QTextBlock b = m_editor->document()->begin(); b.isValid(); b = b.next())
+        result << b.text();
+    // A final line break starts no further entry (and an empty editor holds none).
+    if (!result.isEmpty() && result.last().isEmpty())
         result.removeLast();
     return result;
 }
 
 void Traumbezdlg::accept()
 {
+    // Nothing edited: the file stays as it is, byte for byte (its encoding,
+    // an empty last entry, characters the editor shows alike).  Without a
+    // file "OK" creates it from the offered list.
+    if (m_fromFile && (!m_editor->document()->isModified() || lines() == m_original)) {
+        DialogBase::accept();
+        return;
+    }
     // A file that cannot be written is reported by the list and the choices
     // stay as they were.  The dialog stays open with the typed list, so the
     // user can try again or leave with "Abbrechen" instead of losing the text.
     if (!m_lists->save(m_kind, lines(), &MessageBox::instance()))
         return;
-    QDialog::accept();
+    DialogBase::accept();
 }

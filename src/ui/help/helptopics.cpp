@@ -16,6 +16,7 @@ const QList<Topic> &topics()
     static const QList<Topic> list = {
         {QString(), u"start.htm"_qs, u"Willkommen bei Ofenring"_qs},
         {u"allgemeine angaben.htm"_qs, u"allgemeine_angaben.htm"_qs, u"Allgemeine Angaben"_qs},
+        {u"adressimport.htm"_qs, u"adressimport.htm"_qs, u"Adressen importieren"_qs},
         {u"luftverbundberechnung.htm"_qs, u"luftverbundberechnung.htm"_qs, u"Luftverbundberechnung"_qs},
         {u"offener kamin kachelofen.htm"_qs, u"offener_kamin_kachelofen.htm"_qs, u"Offener Kamin / Kachelofen"_qs},
         {u"zuluftleitungen fuer offene kamine und kacheloefen.htm"_qs,

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -87,6 +88,16 @@ HelpWindow::HelpWindow(QWidget *parent)
             m_browser->setSource(help::pageUrl(help::topics().at(row)));
     });
     connect(m_contents, &QListWidget::itemClicked, m_contents, &QListWidget::itemActivated);
+    // Moving through the contents with the arrow keys opens each topic, as a
+    // click does.  (The list follows the page shown with its signals blocked.)
+    connect(m_contents, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0 && row < help::topics().size())
+            m_browser->setSource(help::pageUrl(help::topics().at(row)));
+    });
+
+    // The window opens with the contents list in hand, so the arrow keys
+    // walk the topics at once.
+    m_contents->setFocus();
 
     new QShortcut(QKeySequence::Back, m_browser, [this] { m_browser->backward(); });
     new QShortcut(QKeySequence::Forward, m_browser, [this] { m_browser->forward(); });
@@ -116,6 +127,43 @@ void HelpWindow::pageChanged(const QUrl &url)
     m_contents->setCurrentRow(row);
 }
 
+namespace {
+
+QPointer<QWidget> &helpOwner()
+{
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
+// Where the help window opens the first time: centred over the window it
+// belongs to, and whole on that window's screen.
+void placeOver(QWidget *help, QWidget *owner)
+{
+    QRect r = help->frameGeometry();
+    r.moveCenter(owner->frameGeometry().center());
+    if (QScreen *screen = owner->screen()) {
+        const QRect avail = screen->availableGeometry();
+        r.setSize(r.size().boundedTo(avail.size()));
+        if (r.right() > avail.right())
+            r.moveRight(avail.right());
+        if (r.bottom() > avail.bottom())
+            r.moveBottom(avail.bottom());
+        if (r.left() < avail.left())
+            r.moveLeft(avail.left());
+        if (r.top() < avail.top())
+            r.moveTop(avail.top());
+    }
+    help->resize(help->size().boundedTo(r.size()));
+    help->move(r.topLeft());
+}
+
+} // namespace
+
+void setHelpOwner(QWidget *mainWindow)
+{
+    helpOwner() = mainWindow;
+}
+
 HelpWindow *helpWindow()
 {
     static QPointer<HelpWindow> window;
@@ -132,15 +180,20 @@ void showHelpTopic(const QString &topicPath)
     HelpWindow *window = helpWindow();
     // Help is mostly asked for from modal dialogs.  A window of its own would
     // be blocked by such a dialog, so the help window then belongs to the
-    // dialog for as long as it is open.
+    // dialog for as long as it is open; otherwise it belongs to the main
+    // window, and so always stays in front of it.
     QWidget *owner = QApplication::activeModalWidget();
-    if (owner == window)
-        owner = nullptr;
+    if (owner == window || !owner)
+        owner = helpOwner();
+    const bool firstShow = !window->testAttribute(Qt::WA_Moved);
     if (window->parentWidget() != owner) {
         const QRect geometry = window->geometry();
         window->setParent(owner, Qt::Window);
-        window->setGeometry(geometry);
+        if (!firstShow)
+            window->setGeometry(geometry);
     }
+    if (firstShow && owner)
+        placeOver(window, owner);
     window->showTopic(topicPath);
     if (window->isMinimized())
         window->showNormal();

@@ -43,6 +43,10 @@ void showHelpTopic(const QString &topicPath);
 // "I&nhalt").
 void showHelpContents();
 
+// The window the help opens over, and stays in front of, while no dialog is
+// open (the main window).
+void setHelpOwner(QWidget *mainWindow);
+
 // The shared help window, created on first use.
 HelpWindow *helpWindow();
 

@@ -1,5 +1,7 @@
 #include "generalpage.h"
 
+#include "tabchain.h"
+
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,9 +27,10 @@ QLabel *heading(const QString &text, QWidget *parent)
 } // namespace
 
 GeneralPage::GeneralPage(QWidget *parent)
-    : QWidget(parent)
+    : PageBase(parent)
 {
     setObjectName(u"allgemein"_qs);
+    setHelpTopic(u"::/allgemeine angaben.htm"_qs);
 
     m_modusBox = new QGroupBox(u"Modus"_qs, this);
     m_modusBox->setObjectName(u"modusgroup"_qs);
@@ -49,11 +52,14 @@ GeneralPage::GeneralPage(QWidget *parent)
         b->setAutoDefault(false);
         return b;
     };
-    m_import = makeButton("importbtn", u"Importieren"_qs, u"Adressen importieren aus Kehrbezirksverwaltung"_qs);
-    m_ortsliste = makeButton("ortslistbtn", u"Ortsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
-    m_eigentliste = makeButton("eigentlistbtn", u"Eigentümerliste"_qs, u"Eigentümer aus Eigentümerliste auswählen"_qs);
-    m_ortsliste2 = makeButton("ortslistbtn2", u"Ortsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
-    m_help = makeButton("allghilfebtn", u"&Hilfe"_qs, QString());
+    // Every button and field label has an Alt letter of its own on this page,
+    // apart from the letters of the menus (D, E, ?) and the tabs (Ü, B, F, K, C).
+    m_import = makeButton("importbtn", u"&Importieren"_qs, u"Adressen importieren aus Kehrbezirksverwaltung"_qs);
+    m_ortsliste = makeButton("ortslistbtn", u"&Ortsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
+    m_eigentliste = makeButton("eigentlistbtn", u"Ei&gentümerliste"_qs, u"Eigentümer aus Eigentümerliste auswählen"_qs);
+    m_ortsliste2 = makeButton("ortslistbtn2", u"O&rtsliste"_qs, u"Ort aus Ortsliste auswählen"_qs);
+    m_help = makeHelpButton(u"allghilfebtn"_qs);
+    m_help->setAutoDefault(false);
 
     // Installation site: label | field (| second field) | button
     auto *site = new QGridLayout;
@@ -70,11 +76,11 @@ GeneralPage::GeneralPage(QWidget *parent)
         row(grid, r, label, this)->setBuddy(addField(field, 30));
         grid->addWidget(editFor(field), r, 1, 1, 2);
     };
-    wideRow(site, 1, u"Name"_qs, u"A_Name"_qs);
-    wideRow(site, 2, u"Zusatz"_qs, u"A_zusatz"_qs);
-    wideRow(site, 3, u"Straße"_qs, u"A_strasse"_qs);
-    wideRow(site, 4, u"Gebäudeteil"_qs, u"A_gebteil"_qs);
-    row(site, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"A_Plz"_qs, 7));
+    wideRow(site, 1, u"&Name"_qs, u"A_Name"_qs);
+    wideRow(site, 2, u"&Zusatz"_qs, u"A_zusatz"_qs);
+    wideRow(site, 3, u"&Straße"_qs, u"A_strasse"_qs);
+    wideRow(site, 4, u"Geb&äudeteil"_qs, u"A_gebteil"_qs);
+    row(site, 5, u"&PLZ, Ort"_qs, this)->setBuddy(addField(u"A_Plz"_qs, 7));
     site->addWidget(editFor(u"A_Plz"_qs), 5, 1);
     site->addWidget(addField(u"A_Ort"_qs, 30), 5, 2);
     site->addWidget(m_ortsliste, 5, 3);
@@ -85,16 +91,16 @@ GeneralPage::GeneralPage(QWidget *parent)
     owner->setColumnMinimumWidth(1, 110);
     owner->addWidget(heading(u"Eigentümer"_qs, this), 0, 0, 1, 3);
     owner->addWidget(m_eigentliste, 0, 3);
-    wideRow(owner, 1, u"Anrede"_qs, u"E_anrede"_qs);
-    wideRow(owner, 2, u"Name"_qs, u"E_Name"_qs);
-    wideRow(owner, 3, u"Zusatz"_qs, u"E_zusatz"_qs);
-    wideRow(owner, 4, u"Straße"_qs, u"E_strasse"_qs);
-    row(owner, 5, u"PLZ, Ort"_qs, this)->setBuddy(addField(u"E_plz"_qs, 7));
+    wideRow(owner, 1, u"&Anrede"_qs, u"E_anrede"_qs);
+    wideRow(owner, 2, u"Na&me"_qs, u"E_Name"_qs);
+    wideRow(owner, 3, u"Z&usatz"_qs, u"E_zusatz"_qs);
+    wideRow(owner, 4, u"Stra&ße"_qs, u"E_strasse"_qs);
+    row(owner, 5, u"P&LZ, Ort"_qs, this)->setBuddy(addField(u"E_plz"_qs, 7));
     owner->addWidget(editFor(u"E_plz"_qs), 5, 1);
     owner->addWidget(addField(u"E_ort"_qs, 30), 5, 2);
     owner->addWidget(m_ortsliste2, 5, 3);
-    wideRow(owner, 6, u"Tel."_qs, u"E_tel"_qs);
-    wideRow(owner, 7, u"Fax"_qs, u"E_fax"_qs);
+    wideRow(owner, 6, u"&Tel."_qs, u"E_tel"_qs);
+    wideRow(owner, 7, u"Fa&x"_qs, u"E_fax"_qs);
     owner->setColumnStretch(2, 1);
 
     auto *left = new QVBoxLayout;
@@ -128,8 +134,7 @@ GeneralPage::GeneralPage(QWidget *parent)
     for (const char16_t *f : {u"E_anrede", u"E_Name", u"E_zusatz", u"E_strasse", u"E_plz", u"E_ort"})
         chain << editFor(QString::fromUtf16(f));
     chain << m_ortsliste2 << editFor(u"E_tel"_qs) << editFor(u"E_fax"_qs) << m_import << m_help;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
+    setTabChain(chain);
 }
 
 QLineEdit *GeneralPage::addField(const QString &field, int maxLength)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "pagebase.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -9,8 +9,9 @@ class QPushButton;
 
 // The page "Allgemeine Angaben": the record's mode, the installation site and
 // the owner.  It only builds the controls; the main window binds them to the
-// record and wires the buttons.
-class GeneralPage : public QWidget {
+// record and wires the buttons; its "&Hilfe" button asks for the page's topic
+// through helpRequested.
+class GeneralPage : public PageBase {
     Q_OBJECT
 public:
     explicit GeneralPage(QWidget *parent = nullptr);

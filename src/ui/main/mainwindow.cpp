@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "addressimportflow.h"
 #include "catalogstore.h"
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
@@ -18,6 +19,11 @@
 #include "luftverbundpage.h"
 #include "voldialog.h"
 #include "helpwindow.h"
+#include "modifiedmark.h"
+#include "programicon.h"
+#include "scrollpage.h"
+#include "tabswitch.h"
+#include "windowgeometry.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -31,9 +37,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -50,12 +58,14 @@ struct PageDef {
 const PageDef &pageDef(int p)
 {
     static const PageDef defs[TForm1::PageCount] = {
-        {"uebersicht", u"Übersicht"_qs},
-        {"allgemein", u"Allgemeine Angaben"_qs},
-        {"luftverbund", u"Luftverbundberechnung"_qs},
-        {"aufstellungsraum", u"Aufstellungsraum"_qs},
-        {"anmerkungen", u"Anmerkungen"_qs},
-        {"zeichnung", u"Zeichnung"_qs},
+        // The Alt letters of the tabs; the two mode pages share one, since
+        // only one of them is shown at a time.
+        {"uebersicht", u"&Übersicht"_qs},
+        {"allgemein", u"Allgemeine Anga&ben"_qs},
+        {"luftverbund", u"Lu&ftverbundberechnung"_qs},
+        {"aufstellungsraum", u"Au&fstellungsraum"_qs},
+        {"anmerkungen", u"Anmer&kungen"_qs},
+        {"zeichnung", u"Zei&chnung"_qs},
     };
     return defs[p];
 }
@@ -86,7 +96,9 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
 {
     setObjectName(u"TForm1"_qs);
     setWindowTitle(u"Ofenring"_qs);
+    setWindowIcon(programIcon());
     MessageBox::setParentWidget(this);
+    setHelpOwner(this);
 
     m_kq = new RecordStore(this);
     m_owners = new CatalogStore(CatalogStore::Owners, this);
@@ -108,9 +120,11 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     layout->addWidget(m_pages, 1);
     m_status = new StatusPanel(client);
     layout->addWidget(m_status);
-    client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
-    QMainWindow::layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // 1362 x 763 is the designed client area and the size the window opens
+    // with, but the window can be resized and maximised; it opens maximised
+    // on a screen too small for it, and where it was left on the last run.
+    windowgeometry::restore(this, QSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height()));
 
     // The store's notifications drive the window.
     connect(m_kq, &TableStore::beforeScroll, this, &TForm1::beforeScroll);
@@ -125,12 +139,12 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
         refreshStatus();
         modusWechsel();
     });
+    // "Ofenring *" while the current record has unsaved changes.
+    new ModifiedMark(this, windowTitle(), {m_kq});
 
     openTables(dataDir);
     createDialogs();
-
-    // F1 anywhere in the window opens the help's start topic.
-    bindHelpKey(this, QString());
+    assignShortcuts();
 }
 
 TForm1::~TForm1() = default;
@@ -154,6 +168,8 @@ void TForm1::buildMenus()
     // Preview and printing come with the protocols; until then they are shown greyed.
     action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs)->setEnabled(false);
     action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs)->setEnabled(false);
+    connect(action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs), &QAction::triggered,
+            this, &TForm1::saveRecord);
     datei->addSeparator();
     connect(action(datei, "schliessen", u"S&chließen"_qs), &QAction::triggered, this, &QWidget::close);
 
@@ -221,6 +237,13 @@ QWidget *TForm1::buildToolbar()
     connect(m_sortSite, &QToolButton::clicked, this, [this](bool on) { sortToggled(m_sortSite, on); });
     row->addSpacing(12);
 
+    m_saveButton = new QToolButton(bar);
+    m_saveButton->setObjectName(u"speichernbtn"_qs);
+    m_saveButton->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    m_saveButton->setToolTip(u"Datensatz speichern (Strg+S)"_qs);
+    connect(m_saveButton, &QToolButton::clicked, this, &TForm1::saveRecord);
+    row->addWidget(m_saveButton);
+
     m_confirm = new QCheckBox(u"Änderungen bestätigen"_qs, bar);
     m_confirm->setObjectName(u"aenderungsabfrage"_qs);
     m_confirm->setToolTip(u"Änderungen vor dem Speichern bestätigen"_qs);
@@ -248,7 +271,9 @@ void TForm1::buildPages()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setBeforeMove([this] { return commitEdits(); });
+    // A double click or Enter on a record opens its page.
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { uebersichtDblClick(); });
+    connect(m_grid, &StoreGrid::rowChosen, this, [this] { uebersichtDblClick(); });
     connect(m_grid, &StoreGrid::deleteRequested, this, &TForm1::deleteRecord);
 
     auto *overview = new QWidget;
@@ -266,9 +291,11 @@ void TForm1::buildPages()
     connect(m_general->siteOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(SitePlace); });
     connect(m_general->ownerOrtslisteButton(), &QPushButton::clicked, this, [this] { showOrtsliste(OwnerPlace); });
     connect(m_general->eigentuemerlisteButton(), &QPushButton::clicked, this, [this] { showEigentuemerliste(true); });
-    // The address import comes with the district programs' export; until then greyed.
-    m_general->importButton()->setEnabled(false);
-    connect(m_general->helpButton(), &QPushButton::clicked, this, [this] { showHelp(u"::/allgemeine angaben.htm"_qs); });
+    connect(m_general->importButton(), &QPushButton::clicked, this, [this] {
+        if (m_tablesOpen && commitEdits())
+            startAddressImport(m_kq, this, [this](const QString &topic) { showHelp(topic); });
+    });
+    connect(m_general, &GeneralPage::helpRequested, this, &TForm1::showHelp);
 
     for (int p = 0; p < PageCount; ++p) {
         QWidget *w = nullptr;
@@ -282,11 +309,14 @@ void TForm1::buildPages()
         w->setObjectName(QString::fromLatin1(pageDef(p).name));
         m_pageWidgets[p] = w;
         m_pageInstalled[p] = (p == Uebersicht || p == Allgemein);
-        m_pages->addTab(w, pageDef(p).caption);
+        // The overview scrolls by itself; every other page scrolls as a whole
+        // where the window is smaller than the page.
+        m_pages->addTab(p == Uebersicht ? w : static_cast<QWidget *>(scrollingPage(w)), pageDef(p).caption);
         m_pages->setTabVisible(p, m_pageInstalled[p]);
     }
     m_activePageName = pageDef(Uebersicht).name;
     connect(m_pages, &QTabWidget::currentChanged, this, &TForm1::pageAboutToChange);
+    addPageSwitchKeys(m_pages);
 }
 
 void TForm1::installWorkPages()
@@ -342,6 +372,10 @@ void TForm1::openTables(const QString &dataDir)
     m_owners->open(dataDir);
     if (m_tablesOpen)
         m_kq->first();
+    // Said now rather than at the first save that fails.
+    const QString readOnly = TableStore::readOnlyNotice(dataDir, {m_kq, m_remarks, m_places, m_owners});
+    if (!readOnly.isEmpty())
+        MessageBox::instance().tell(PromptKind::Warning, readOnly);
     m_bindings->refreshAll();
     m_grid->showCurrentRow();
     updateNavigator();
@@ -353,14 +387,6 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_firstShowDone) {
         m_firstShowDone = true;
         firstShow();
-        // Centred on the desktop when it first appears.
-        if (QScreen *screen = this->screen()) {
-            const QRect avail = screen->availableGeometry();
-            QRect frame = frameGeometry();
-            frame.moveCenter(avail.center());
-            move(frame.topLeft().x() < avail.left() ? avail.left() : frame.topLeft().x(),
-                 frame.topLeft().y() < avail.top() ? avail.top() : frame.topLeft().y());
-        }
     }
     QMainWindow::showEvent(event);
 }
@@ -369,8 +395,11 @@ void TForm1::firstShow()
 {
     m_printSettings = settings::loadPrintSettings();
     m_roomHeight = settings::loadDefaultRoomHeight();
-    m_lists.load(TextLists::RoomNames);
-    m_lists.load(TextLists::ApplianceTypes);
+    for (const TextLists::Kind kind : {TextLists::RoomNames, TextLists::ApplianceTypes}) {
+        // A list file that is no list is named once the window stands.
+        if (!m_lists.load(kind) && !m_lists.refusal(kind).isEmpty())
+            QTimer::singleShot(0, this, [text = m_lists.refusal(kind)] { MessageBox::error(text); });
+    }
     if (m_luftverbund)
         m_luftverbund->loadTextLists(m_lists);
     if (m_aufstellungsraum)
@@ -389,10 +418,10 @@ void TForm1::installPage(Page p, QWidget *content)
         return;
     const bool wasCurrent = m_pages->currentIndex() == p;
     m_switchingPages = true;
-    QWidget *old = m_pageWidgets[p];
+    QWidget *old = m_pages->widget(p);
     content->setObjectName(QString::fromLatin1(pageDef(p).name));
     m_pages->removeTab(p);
-    m_pages->insertTab(p, content, pageDef(p).caption);
+    m_pages->insertTab(p, scrollingPage(content), pageDef(p).caption);
     old->deleteLater();
     m_pageWidgets[p] = content;
     m_pageInstalled[p] = true;
@@ -459,9 +488,10 @@ void TForm1::uebersichtDblClick()
 {
     if (m_kq->currentRow() < 0)
         return;
+    // The record's mode page; a record without one (no mode yet, or its page
+    // not there) opens on its general data, so the user always gets to it.
     const Page target = m_kq->current().integer(u"Modus"_qs) == 0 ? Luftverbund : Aufstellungsraum;
-    if (m_pages->isTabVisible(target))
-        setActivePage(target);
+    setActivePage(m_pages->isTabVisible(target) ? target : Allgemein);
 }
 
 // --- records ---------------------------------------------------------------------
@@ -470,6 +500,36 @@ bool TForm1::commitEdits()
 {
     return m_bindings->commitAll() && (!m_luftverbund || m_luftverbund->commitEdits())
         && (!m_aufstellungsraum || m_aufstellungsraum->commitEdits());
+}
+
+bool TForm1::saveRecord()
+{
+    if (!m_tablesOpen)
+        return false;
+    // The record stays where it is; only its pending changes are written.
+    // A remark catalog entry still being typed is saved with it.
+    bool saved = m_bindings->saveNow();
+    if (m_remarks->isOpen() && m_remarks->isModified()) {
+        const bool confirm = m_remarks->confirmChanges();
+        m_remarks->setConfirmChanges(false);
+        saved = m_remarks->post() && saved;
+        m_remarks->setConfirmChanges(confirm);
+    }
+    return saved;
+}
+
+void TForm1::assignShortcuts()
+{
+    // The menus show these keys beside their commands.
+    const std::pair<const char *, QKeySequence> keys[] = {
+        {"speichern", QKeySequence::Save},
+        {"drucken", QKeySequence::Print},
+        {"schliessen", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+        {"inhalt", QKeySequence::HelpContents},
+    };
+    for (const auto &[name, key] : keys)
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+            a->setShortcut(key);
 }
 
 void TForm1::navigate(bool (RecordStore::*move)())
@@ -599,12 +659,37 @@ void TForm1::showHelp(const QString &topicPath)
 
 void TForm1::bringToFront()
 {
+    // Restored from the task bar the way it was left: a maximised window
+    // comes back maximised.
     if (isMinimized())
-        showNormal();
-    else
-        show();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
+}
+
+bool TForm1::mayCloseWithoutSaving(TableStore *store)
+{
+    const StoreState s = store->state();
+    if (s != StoreState::Edit && s != StoreState::Insert)
+        return true;   // "&Nein": the changes are already dropped
+    if (!store->lastSaveFailed())
+        return false;  // "Abbrechen": the user stays with the changes
+    QString lost;
+    if (store == m_kq) {
+        lost = s == StoreState::Insert ? u"Der neue Datensatz geht dann verloren."_qs
+                                       : u"Die Änderungen am Datensatz %1 gehen dann verloren."_qs.arg(store->currentKey());
+    } else {
+        lost = store == m_owners ? u"Die Änderungen in der Eigentümerliste gehen dann verloren."_qs
+                                 : u"Die Änderungen in der Ortsliste gehen dann verloren."_qs;
+    }
+    const PromptButton answer = MessageBox::question(u"Die Änderungen lassen sich nicht speichern. "
+                                                     "Programm ohne Speichern beenden? "_qs + lost,
+                                                     PromptButton::Yes | PromptButton::No, PromptButton::No);
+    if (answer != PromptButton::Yes)
+        return false;
+    store->cancel();
+    return true;
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -618,6 +703,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         return;
     }
     m_closed = true;
+    windowgeometry::remember(this);
     event->accept();
     emit shutdownFinished();
 }
@@ -633,24 +719,20 @@ bool TForm1::shutdown()
 {
     // Pending changes of the installation record are saved with the usual
     // question.  "&Nein" drops them and the program ends; "Abbrechen" (or a
-    // typed number that does not convert, or a failed save) keeps the window
-    // open with the change still pending, so that nothing is lost unasked.
+    // typed number that does not convert) keeps the window open with the
+    // change still pending, so that nothing is lost unasked.  A save that
+    // cannot be written (full disk, read-only table) would fail again on every
+    // try: the user may then close without saving, told what is lost.
     if (m_tablesOpen) {
         if (!commitEdits())
             return false;
-        if (!m_kq->finishEditing()) {
-            const StoreState s = m_kq->state();
-            if (s == StoreState::Edit || s == StoreState::Insert)
-                return false;
-        }
+        if (!m_kq->finishEditing() && !mayCloseWithoutSaving(m_kq))
+            return false;
     }
     // An owner or place whose save was put off with "Abbrechen" in its list
     // window is still pending: it gets its question now, under the same rule.
     for (CatalogStore *catalog : {m_owners, m_places}) {
-        if (!catalog->isOpen() || catalog->finishEditing())
-            continue;
-        const StoreState s = catalog->state();
-        if (s == StoreState::Edit || s == StoreState::Insert)
+        if (catalog->isOpen() && !catalog->finishEditing() && !mayCloseWithoutSaving(catalog))
             return false;
     }
     // The remark catalog has its own question ("&Ja" / "&Nein" only).

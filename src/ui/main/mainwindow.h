@@ -19,6 +19,7 @@ class RecordNavigator;
 class RecordStore;
 class StatusPanel;
 class StoreGrid;
+class TableStore;
 class TAboutBox;
 class Teigentuemerdlg;
 class Tortslistdlg;
@@ -51,7 +52,9 @@ public:
     const PrintSettings &printSettings() const { return m_printSettings; }
     double defaultRoomHeight() const { return m_roomHeight; }
 
-    // The page widget of a tab; the later pages put their content in with installPage.
+    // The page widget of a tab; the later pages put their content in with
+    // installPage.  Every page but the overview sits in a scroll area of its
+    // own, so a page that cannot shrink further scrolls in a small window.
     QWidget *page(Page p) const { return m_pageWidgets[p]; }
     // Puts a finished page in place of its placeholder; from then on its tab
     // is shown by the rules of that page (always, or by the record's mode).
@@ -68,6 +71,9 @@ public:
     // Writes every typed text the record has not seen yet; false when a typed
     // number was rejected (the message has been shown).
     bool commitEdits();
+    // "Datensatz speichern" (Ctrl+S): saves the current record's pending
+    // changes without moving and without the save question.
+    bool saveRecord();
 
     // The commands, callable by name (menus, toolbar and tests use the same).
     void modusWechsel();
@@ -91,6 +97,7 @@ private:
     enum PlaceTarget { NoPlaceTarget, SitePlace, OwnerPlace };
 
     void buildMenus();
+    void assignShortcuts();
     QWidget *buildToolbar();
     void buildPages();
     void installWorkPages();
@@ -111,6 +118,9 @@ private:
 
     bool confirmClose();
     bool shutdown();
+    // After a failed save of a pending row at closing: asks whether to close
+    // without saving it, naming what is lost; true when the program may end.
+    bool mayCloseWithoutSaving(TableStore *store);
 
     void takeOwner();
     void takePlace(PlaceTarget target);
@@ -144,6 +154,7 @@ private:
     QToolButton *m_sortSite = nullptr;
     QToolButton *m_fontButton = nullptr;
     QToolButton *m_previewButton = nullptr;
+    QToolButton *m_saveButton = nullptr;
     QCheckBox *m_confirm = nullptr;
 
     Teigentuemerdlg *m_ownerDlg = nullptr;

@@ -9,7 +9,6 @@ StatusPanel::StatusPanel(QWidget *parent)
     : QFrame(parent)
 {
     setObjectName(u"statuspanel"_qs);
-    setFixedHeight(50);
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -39,10 +38,13 @@ StatusPanel::StatusPanel(QWidget *parent)
         m_site[i]->setObjectName(QString::fromLatin1(siteNames[i]));
         m_owner[i] = new QLabel(this);
         m_owner[i]->setObjectName(QString::fromLatin1(ownerNames[i]));
-        // Record texts are shown as typed, never read as markup.
+        // Record texts are shown as typed, never read as markup.  The columns
+        // share the width of the window, so a narrow window cuts long texts
+        // instead of growing wider than the screen.
         for (QLabel *l : {m_site[i], m_owner[i]}) {
             l->setTextFormat(Qt::PlainText);
-            l->setMinimumWidth(200);
+            l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            l->setMinimumWidth(60);
         }
     }
     grid->addWidget(m_site[0], 0, 1);
@@ -53,7 +55,12 @@ StatusPanel::StatusPanel(QWidget *parent)
     grid->addWidget(m_owner[1], 1, 4);
     grid->addWidget(m_owner[2], 0, 5);
     grid->addWidget(m_owner[3], 1, 5);
-    grid->setColumnStretch(6, 1);
+    // Each text column takes a fifth of the room the headings leave, the
+    // rest stays free on the right, so the two blocks keep together.
+    for (int column : {1, 2, 4, 5, 6})
+        grid->setColumnStretch(column, 1);
+    // 50 pixels high, or as high as two lines of the font need.
+    setFixedHeight(qMax(50, grid->sizeHint().height()));
 }
 
 void StatusPanel::showRecord(const Record &r)

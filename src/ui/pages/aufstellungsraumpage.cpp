@@ -219,7 +219,7 @@ void AufstellungsraumPage::build()
     m_goalOutside->setObjectName(u"arsz1freibox"_qs);
     makeDisplayOnly(m_goalOutside);
     m_throughNeighbour =
-        new QCheckBox(u"Zuluft durch Nachbarraum hindurch mit Öffnung 1x 150 cm² ins &Freie"_qs, outsidePage);
+        new QCheckBox(u"&Zuluft durch Nachbarraum hindurch mit Öffnung 1x 150 cm² ins Freie"_qs, outsidePage);
     m_throughNeighbour->setObjectName(u"hrnrzuluft"_qs);
     auto *outsideLayout = new QVBoxLayout(outsidePage);
     outsideLayout->addWidget(m_throughNeighbour);

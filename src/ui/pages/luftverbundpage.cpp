@@ -304,7 +304,7 @@ void LuftverbundPage::build()
     // The fireplace row: the open fireplace or tiled stove in RA and its duct.
     auto *fireplaceLabel = new QLabel(u"RA"_qs, this);
     grid->addWidget(fireplaceLabel, kFireplaceRow, ColLabel);
-    m_okCalc = new QPushButton(u"OK / &KO"_qs, this);
+    m_okCalc = new QPushButton(u"&OK / KO"_qs, this);
     m_okCalc->setObjectName(u"OKcalcbtn1"_qs);
     m_okCalc->setToolTip(u"Offener Kamin / Kachelofen berechnen"_qs);
     connect(m_okCalc, &QPushButton::clicked, this, &LuftverbundPage::okCalc);
@@ -411,7 +411,7 @@ void LuftverbundPage::build()
     m_bschutz->setObjectName(u"bschutzcheckbox"_qs);
     grid->addWidget(m_bschutz, kTotalsRow + 1, ColName, 1, ColConnected - ColName + 1);
 
-    m_rechnen = new QPushButton(u"&Berechnen"_qs, this);
+    m_rechnen = new QPushButton(u"Be&rechnen"_qs, this);
     m_rechnen->setObjectName(u"rechenbtn"_qs);
     m_rechnen->setDefault(true);
     setDefaultButton(m_rechnen);

@@ -5,6 +5,8 @@
 #include "storegrid.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QHeaderView>
 #include <QTabWidget>
 #include <QTest>
@@ -35,8 +37,36 @@ private slots:
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void typingGoesToTheShownEntry();
+    void plusThenTypingFillsTheNewEntry_data();
+    void plusThenTypingFillsTheNewEntry();
+    void escapeKeepsAConfirmedEntry_data();
+    void escapeKeepsAConfirmedEntry();
+    void ctrlSSavesTheEntryAndKeepsTheWindow();
+    void gridKeepsItsRowAndFillsItsWidth();
 
 private:
+    // A list dialog on its own table, shown and active.
+    template <typename Dialog>
+    struct Open {
+        CatalogStore store;
+        Dialog dlg;
+        explicit Open(CatalogStore::Kind kind)
+            : store(kind)
+            , dlg(&store)
+        {
+            store.setPrompter(&MessageBox::instance());
+            store.open();
+            dlg.showList();
+            dlg.activateWindow();
+        }
+    };
+    static QStringList column(QAbstractItemView *grid, int col)
+    {
+        QStringList values;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            values << grid->model()->index(r, col).data().toString();
+        return values;
+    }
     static QStringList names(QAbstractItemView *grid)
     {
         QStringList values;
@@ -150,6 +180,166 @@ void TestEigentuemerdlg::typingGoesToTheShownEntry()
     QCOMPARE(placeDlg.pages()->currentWidget()->objectName(), u"details"_qs);
     QCOMPARE(placeDlg.focusWidget(), placeDlg.findChild<QWidget *>(u"plzedit"_qs));
     placeDlg.close();
+}
+
+void TestEigentuemerdlg::plusThenTypingFillsTheNewEntry_data()
+{
+    QTest::addColumn<bool>("owners");
+    QTest::addColumn<bool>("pendingEdit");
+    QTest::newRow("place list") << false << false;
+    QTest::newRow("place list, Ja to the pending place") << false << true;
+    QTest::newRow("owner list") << true << false;
+    QTest::newRow("owner list, Ja to the pending owner") << true << true;
+}
+
+void TestEigentuemerdlg::plusThenTypingFillsTheNewEntry()
+{
+    QFETCH(bool, owners);
+    QFETCH(bool, pendingEdit);
+    seedCatalog(CatalogStore::Places, {{{u"Plz"_qs, u"89073"_qs}, {u"Ort"_qs, u"Ulm"_qs}}});
+    std::unique_ptr<Open<Teigentuemerdlg>> ownerList;
+    std::unique_ptr<Open<Tortslistdlg>> placeList;
+    CatalogListDialog *dlg;
+    if (owners) {
+        ownerList = std::make_unique<Open<Teigentuemerdlg>>(CatalogStore::Owners);
+        dlg = &ownerList->dlg;
+    } else {
+        placeList = std::make_unique<Open<Tortslistdlg>>(CatalogStore::Places);
+        dlg = &placeList->dlg;
+    }
+    QVERIFY(QTest::qWaitForWindowActive(dlg));
+    CatalogStore *store = dlg->store();
+    const int before = store->rowCount();
+    const QString question = owners ? u"Daten in der Eigentümertabelle wurden geändert. Jetzt speichern?"_qs
+                                    : u"Daten in der Ortetabelle wurden geändert. Jetzt speichern?"_qs;
+    QStringList asked;
+    if (pendingEdit) {
+        // The entry on show was changed and not saved yet: "+" asks first.
+        dlg->pages()->setCurrentIndex(1);
+        auto *first = dlg->findChild<QLineEdit *>(owners ? u"anredeedit"_qs : u"ortedit"_qs);
+        QTest::keyClicks(first, u"X"_qs);
+        MessageBox::pushNextAnswer(PromptButton::Yes);
+        asked << question;
+    }
+    QTest::mouseClick(dlg->findChild<QToolButton *>(u"navinsert"_qs), Qt::LeftButton);
+    QCOMPARE(store->state(), StoreState::Insert);
+    QCOMPARE(dlg->pages()->currentWidget()->objectName(), u"details"_qs);
+    QWidget *typedInto = QApplication::focusWidget();
+    QCOMPARE(typedInto, dlg->findChild<QWidget *>(owners ? u"anredeedit"_qs : u"plzedit"_qs));
+
+    // Typing goes into the new entry, field by field.
+    QTest::keyClicks(typedInto, owners ? u"Frau"_qs : u"70173"_qs);
+    QTest::keyClick(typedInto, Qt::Key_Tab);
+    QTest::keyClicks(QApplication::focusWidget(), owners ? u"Roth"_qs : u"Stuttgart"_qs);
+    const Record &entry = store->current();
+    QCOMPARE(entry.text(owners ? u"Anrede"_qs : u"Plz"_qs), owners ? u"Frau"_qs : u"70173"_qs);
+    QCOMPARE(entry.text(owners ? u"Name"_qs : u"Ort"_qs), owners ? u"Roth"_qs : u"Stuttgart"_qs);
+
+    // Enter takes it: saved after the question, and chosen.
+    MessageBox::pushNextAnswer(PromptButton::Yes);
+    asked << question;
+    QSignalSpy finished(dlg, &QDialog::finished);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toInt(), int(CatalogListDialog::Ok));
+    QCOMPARE(MessageBox::shownTexts(), asked);
+    QCOMPARE(store->rowCount(), before + 1);
+    QCOMPARE(store->state(), StoreState::Browse);
+    QCOMPARE(store->current().text(owners ? u"Name"_qs : u"Ort"_qs), owners ? u"Roth"_qs : u"Stuttgart"_qs);
+}
+
+void TestEigentuemerdlg::escapeKeepsAConfirmedEntry_data()
+{
+    QTest::addColumn<PromptButton>("answer");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("Ja saves") << PromptButton::Yes << u"Neuer Weg 1"_qs;
+    QTest::newRow("Nein drops, as the user chose") << PromptButton::No << u"A-Weg"_qs;
+}
+
+void TestEigentuemerdlg::escapeKeepsAConfirmedEntry()
+{
+    QFETCH(PromptButton, answer);
+    QFETCH(QString, stored);
+    Open<Teigentuemerdlg> list(CatalogStore::Owners);
+    QVERIFY(QTest::qWaitForWindowActive(&list.dlg));
+    StoreGrid *grid = list.dlg.grid();
+    // Adler's street typed into the grid and confirmed with Enter.
+    QCOMPARE(list.store.current().text(u"Name"_qs), u"Adler"_qs);
+    grid->setCurrentIndex(grid->model()->index(0, 4));
+    grid->setFocus();
+    QTest::keyClicks(grid, u"N"_qs);   // opens the cell's editor with the key
+    QTest::keyClicks(QApplication::focusWidget(), u"euer Weg 1"_qs);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // The cell hands its text over once the key has been dealt with.
+    QTRY_COMPARE(list.store.current().text(u"Strasse"_qs), u"Neuer Weg 1"_qs);
+    QVERIFY(list.dlg.isVisible());
+    QCOMPARE(list.dlg.windowTitle(), u"Eigentümer *"_qs);
+
+    // Escape closes the window, but not over the entry's head.
+    MessageBox::pushNextAnswer(answer);
+    QSignalSpy finished(&list.dlg, &QDialog::finished);
+    QTest::keyClick(grid, Qt::Key_Escape);
+    QVERIFY(!list.dlg.isVisible());
+    QCOMPARE(finished.first().first().toInt(), int(CatalogListDialog::Closed));
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Daten in der Eigentümertabelle wurden geändert. Jetzt speichern?"_qs});
+    CatalogStore reread(CatalogStore::Owners);
+    QVERIFY(reread.open());
+    QCOMPARE(reread.current().text(u"Strasse"_qs), stored);
+
+    // "+" and Escape with nothing typed: no question, no empty owner.
+    list.dlg.showList();
+    list.dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&list.dlg));
+    QTest::mouseClick(list.dlg.findChild<QToolButton *>(u"navinsert"_qs), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!list.dlg.isVisible());
+    QCOMPARE(MessageBox::shownTexts().size(), 1);
+    QCOMPARE(list.store.rowCount(), 3);
+}
+
+void TestEigentuemerdlg::ctrlSSavesTheEntryAndKeepsTheWindow()
+{
+    Open<Teigentuemerdlg> list(CatalogStore::Owners);
+    QVERIFY(QTest::qWaitForWindowActive(&list.dlg));
+    list.dlg.pages()->setCurrentIndex(1);
+    auto *street = list.dlg.findChild<QLineEdit *>(u"strasseedit"_qs);
+    street->setFocus();
+    street->selectAll();
+    QTest::keyClicks(street, u"Gasse 3"_qs);
+    QTest::keyClick(street, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(MessageBox::shownTexts(), QStringList());
+    QVERIFY(list.dlg.isVisible());
+    QCOMPARE(list.store.state(), StoreState::Browse);
+    QCOMPARE(list.dlg.windowTitle(), u"Eigentümer"_qs);
+    CatalogStore reread(CatalogStore::Owners);
+    QVERIFY(reread.open());
+    QCOMPARE(reread.current().text(u"Strasse"_qs), u"Gasse 3"_qs);
+    list.dlg.close();
+}
+
+void TestEigentuemerdlg::gridKeepsItsRowAndFillsItsWidth()
+{
+    seedCatalog(CatalogStore::Places, {{{u"Plz"_qs, u"89073"_qs}, {u"Ort"_qs, u"Ulm"_qs}},
+                                       {{u"Plz"_qs, u"73430"_qs}, {u"Ort"_qs, u"Aalen"_qs}}});
+    Open<Tortslistdlg> list(CatalogStore::Places);
+    QVERIFY(QTest::qWaitForWindowExposed(&list.dlg));
+    StoreGrid *grid = list.dlg.grid();
+    QCOMPARE(column(grid, 1).size(), 2);
+    // The columns take the whole width of the grid, no empty strip beside them.
+    QCOMPARE(grid->horizontalHeader()->length(), grid->viewport()->width());
+
+    grid->selectRow(1);
+    const QString chosen = list.store.current().text(u"Ort"_qs);
+    // A click below the rows, and a Ctrl+click on the chosen row, keep it chosen.
+    const QPoint below(grid->viewport()->width() / 2, grid->viewport()->height() - 5);
+    QVERIFY(!grid->indexAt(below).isValid());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, below);
+    const QPoint onRow = grid->visualRect(grid->model()->index(1, 1)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, onRow);
+    QVERIFY(grid->selectionModel()->isRowSelected(1, {}));
+    QCOMPARE(grid->currentIndex().row(), 1);
+    QCOMPARE(list.store.current().text(u"Ort"_qs), chosen);
+    list.dlg.close();
 }
 
 int main(int argc, char *argv[])

@@ -30,6 +30,7 @@ private slots:
     void init() { m_dir.enter(); }
     void cleanup()
     {
+        TableStore::setTestPragmas({});
         QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
         m_dir.leave();
     }
@@ -40,6 +41,8 @@ private slots:
     void moveWithChangedRecord();
     void closeAndShutdown_data();
     void closeAndShutdown();
+    void readOnlyDataIsAnnouncedAndClosingIsNoTrap_data();
+    void readOnlyDataIsAnnouncedAndClosingIsNoTrap();
     void closeAsksForAnOwnerPutOff_data();
     void closeAsksForAnOwnerPutOff();
     void sortTogglesFormOneGroup();
@@ -53,16 +56,16 @@ private slots:
     void placeListFillsSiteOrOwner();
     void roomNameDialogCreatesFile();
     void roomNameDialogStaysOpenWhenFileCannotBeWritten();
+    void listDialogOkWithoutAnEditKeepsTheFile_data();
+    void listDialogOkWithoutAnEditKeepsTheFile();
+    void listFileThatIsNoListIsRefused();
     void helpKeyAndButtonsOpenTheirTopics();
 
 private:
     template <typename T>
     static T *find(QObject *root, const char *name)
     {
-        T *w = root->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("control %s not found", name);
-        return w;
+        return findNamed<T>(root, name);
     }
     static void typeInto(TForm1 &w, const char *field, const QString &text)
     {
@@ -105,7 +108,7 @@ void TestMainWindow::startsOnOverviewWithFirstRecord()
     w.show();
     QVERIFY(w.tablesOpen());
     QCOMPARE(w.windowTitle(), u"Ofenring"_qs);
-    QCOMPARE(w.centralWidget()->size(), QSize(1362, 763));
+    QVERIFY(!w.windowIcon().isNull());
     QCOMPARE(w.activePage(), TForm1::Uebersicht);
     QCOMPARE(find<QLineEdit>(&w, "a_nameedit")->text(), u"Erster"_qs);
     QVERIFY(find<QCheckBox>(&w, "aenderungsabfrage")->isChecked());
@@ -114,8 +117,8 @@ void TestMainWindow::startsOnOverviewWithFirstRecord()
     // Commands whose windows do not exist yet are there, but greyed.
     QVERIFY(!find<QAction>(&w, "druckvorschau")->isEnabled());
     QVERIFY(!find<QAction>(&w, "kopfzeilen")->isEnabled());
-    QVERIFY(!find<QPushButton>(&w, "importbtn")->isEnabled());
     QVERIFY(find<QAction>(&w, "eigentuemerliste")->isEnabled());
+    QVERIFY(find<QPushButton>(&w, "importbtn")->isEnabled());
     // Every dialog exists once, hidden.
     QVERIFY(!find<Teigentuemerdlg>(&w, "Teigentuemerdlg")->isVisible());
     QVERIFY(!find<Tortslistdlg>(&w, "Tortslistdlg")->isVisible());
@@ -242,6 +245,50 @@ void TestMainWindow::closeAndShutdown()
     QCOMPARE(ini.load() && ini.contains(u"VKQ"_qs, u"Hoehe"_qs), closed);
     if (closed)
         QCOMPARE(ini.value(u"vkq"_qs, u"hoehe"_qs), u"2,7"_qs);
+    QFile::remove(settings::settingsFilePath());
+}
+
+void TestMainWindow::readOnlyDataIsAnnouncedAndClosingIsNoTrap_data()
+{
+    QTest::addColumn<PromptButton>("closeWithoutSaving");
+    QTest::newRow("Nein keeps the window and the change") << PromptButton::No;
+    QTest::newRow("Ja closes, the change is lost") << PromptButton::Yes;
+}
+
+void TestMainWindow::readOnlyDataIsAnnouncedAndClosingIsNoTrap()
+{
+    QFETCH(PromptButton, closeWithoutSaving);
+    seedRecords({{{u"E_Name"_qs, u"Alt"_qs}}});
+    // Every table on a read-only medium.
+    TableStore::setTestPragmas(u"PRAGMA query_only = 1"_qs);
+    TForm1 w;
+    TableStore::setTestPragmas({});
+    QVERIFY(w.tablesOpen());
+    QCOMPARE(MessageBox::shownTexts(),
+             QStringList{u"Das Datenverzeichnis \"daten\" ist schreibgeschützt. Sie können die Daten ansehen, "
+                         "aber Änderungen lassen sich nicht speichern."_qs});
+    w.show();
+    const int key = w.recordStore()->currentKey();
+    typeInto(w, "e_nameedit", u"Neu"_qs);
+
+    MessageBox::resetScript();
+    MessageBox::pushNextAnswer(PromptButton::Ok);    // Programm wirklich schließen?
+    MessageBox::pushNextAnswer(PromptButton::Yes);   // Jetzt speichern?
+    MessageBox::pushNextAnswer(PromptButton::Ok);    // why the save failed
+    MessageBox::pushNextAnswer(closeWithoutSaving);
+    QSignalSpy finished(&w, &TForm1::shutdownFinished);
+    find<QAction>(&w, "schliessen")->trigger();
+    QCOMPARE(MessageBox::shownTexts(),
+             (QStringList{u"Programm wirklich schließen?"_qs, u"Daten wurden geändert. Jetzt speichern?"_qs,
+                          u"Der Datensatz kann nicht in der Datei \"daten/kq.db\" gespeichert werden: "
+                          "Die Tabelle ist schreibgeschützt."_qs,
+                          u"Die Änderungen lassen sich nicht speichern. Programm ohne Speichern beenden? "
+                          "Die Änderungen am Datensatz %1 gehen dann verloren."_qs.arg(key)}));
+    const bool closed = closeWithoutSaving == PromptButton::Yes;
+    QCOMPARE(finished.count(), closed ? 1 : 0);
+    QCOMPARE(w.isVisible(), !closed);
+    QCOMPARE(w.recordStore()->isModified(), !closed);
+    QCOMPARE(storedRecord(key).text(u"E_Name"_qs), u"Alt"_qs);
     QFile::remove(settings::settingsFilePath());
 }
 
@@ -391,7 +438,8 @@ void TestMainWindow::ownerListTakeOver_data()
     QTest::addColumn<bool>("takenOver");
     QTest::newRow("OK saves and takes over") << u"okbtn"_qs << true << true;
     QTest::newRow("Abbrechen saves, takes nothing") << u"abbrechenbtn"_qs << true << false;
-    QTest::newRow("close box drops the edit") << u"closebox"_qs << false << false;
+    // The close box no longer drops what was typed: it is saved after the question.
+    QTest::newRow("close box saves, takes nothing") << u"closebox"_qs << true << false;
 }
 
 void TestMainWindow::ownerListTakeOver()
@@ -419,14 +467,12 @@ void TestMainWindow::ownerListTakeOver()
     street->selectAll();
     QTest::keyClicks(street, u"Neue Str. 2"_qs);
 
-    if (closeBy == u"closebox"_qs) {
+    MessageBox::pushNextAnswer(PromptButton::Yes);
+    if (closeBy == u"closebox"_qs)
         dlg->close();
-    } else {
-        MessageBox::pushNextAnswer(PromptButton::Yes);
+    else
         QTest::mouseClick(find<QPushButton>(dlg, closeBy.toLatin1().constData()), Qt::LeftButton);
-        QCOMPARE(MessageBox::shownTexts(),
-                 QStringList{u"Daten in der Eigentümertabelle wurden geändert. Jetzt speichern?"_qs});
-    }
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"Daten in der Eigentümertabelle wurden geändert. Jetzt speichern?"_qs});
     QVERIFY(!dlg->isVisible());
 
     QCOMPARE(w.ownerStore()->current().text(u"Strasse"_qs), ownerSaved ? u"Neue Str. 2"_qs : u"Alte Str. 1"_qs);
@@ -556,6 +602,76 @@ void TestMainWindow::roomNameDialogStaysOpenWhenFileCannotBeWritten()
     QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
     QVERIFY(!dlg->isVisible());
     QCOMPARE(w.textLists().choices(TextLists::RoomNames).last(), u"Wintergarten"_qs);
+}
+
+void TestMainWindow::listDialogOkWithoutAnEditKeepsTheFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("afterAnEdit");   // with "Sauna" added at the end
+    QTest::newRow("non-breaking space")
+        << QByteArray("G\xe4ste\xa0WC\r\nBad\r\n") << QByteArray("G\xe4ste\xa0WC\r\nBad\r\nSauna\r\n");
+    QTest::newRow("UTF-16") << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0", 12)
+                            << QByteArray("\xff\xfe" "B\0a\0d\0\r\0\n\0S\0a\0u\0n\0a\0\r\0\n\0", 26);
+    QTest::newRow("empty last entry, LF") << QByteArray("Bad\n\n") << QByteArray("Bad\r\nSauna\r\n");
+}
+
+void TestMainWindow::listDialogOkWithoutAnEditKeepsTheFile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, afterAnEdit);
+    QDir().mkpath(u"daten"_qs);
+    const auto writeList = [&](const QByteArray &b) {
+        QFile f(u"daten/raeume.txt"_qs);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(b);
+    };
+    const auto readList = [] {
+        QFile f(u"daten/raeume.txt"_qs);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    writeList(bytes);
+    TForm1 w;
+    w.show();
+    auto *dlg = find<Traumbezdlg>(&w, "Traumbezdlg");
+    find<QAction>(&w, "raumbezeichnungen")->trigger();
+    QVERIFY(dlg->isVisible());
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(readList(), bytes);
+
+    // An edit writes the list, in the file's encoding, with what the editor showed.
+    find<QAction>(&w, "raumbezeichnungen")->trigger();
+    dlg->editor()->moveCursor(QTextCursor::End);
+    if (!dlg->editor()->toPlainText().endsWith(u'\n'))
+        QTest::keyClick(dlg->editor(), Qt::Key_Return);
+    QTest::keyClicks(dlg->editor(), u"Sauna"_qs);
+    QTest::mouseClick(find<QPushButton>(dlg, "okbtn"), Qt::LeftButton);
+    QCOMPARE(readList(), afterAnEdit);
+}
+
+void TestMainWindow::listFileThatIsNoListIsRefused()
+{
+    QDir().mkpath(u"daten"_qs);
+    const QByteArray picture("\xff\xd8\xff\xe0\0\x10JFIF\0", 11);
+    {
+        QFile f(u"daten/feuerst.txt"_qs);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(picture);
+    }
+    const QString refusal = u"Die Datei daten/feuerst.txt ist keine Textdatei. Sie wird nicht als Liste verwendet "
+                            "und bleibt unverändert."_qs;
+    TForm1 w;
+    w.show();
+    QTRY_COMPARE(MessageBox::shownTexts(), QStringList{refusal});
+    QVERIFY(w.textLists().choices(TextLists::ApplianceTypes).isEmpty());
+
+    find<QAction>(&w, "feuerstaettenliste")->trigger();
+    QVERIFY(!find<Traumbezdlg>(&w, "Traumbezdlg")->isVisible());
+    QCOMPARE(MessageBox::shownTexts().last(),
+             refusal + u"\n\nUm die Liste hier zu bearbeiten, ersetzen oder löschen Sie die Datei."_qs);
+    QFile f(u"daten/feuerst.txt"_qs);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), picture);
 }
 
 void TestMainWindow::helpKeyAndButtonsOpenTheirTopics()

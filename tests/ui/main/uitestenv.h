@@ -32,6 +32,16 @@ struct UiTestDir {
     }
 };
 
+// The control of that object name below `root`; a test cannot go on without it.
+template <typename T>
+T *findNamed(QObject *root, const char *name)
+{
+    T *w = root->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("control %s not found", name);
+    return w;
+}
+
 // Points HOME and the XDG directories at a temporary directory; call before
 // the application object exists.
 inline void useTemporaryHome()

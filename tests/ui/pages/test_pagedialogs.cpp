@@ -181,7 +181,7 @@ void TestPageDialogs::fireplaceByKeyboard()
     seedRecords({calculatedRecord()});
     TForm1 w;
     QVERIFY(showActive(w, TForm1::Luftverbund));
-    QTest::keyClick(&w, Qt::Key_K, Qt::AltModifier);   // "OK / &KO"
+    QTest::keyClick(&w, Qt::Key_O, Qt::AltModifier);   // "&OK / KO"
     auto *dlg = find<TOKform>(&w, u"TOKform"_qs);
     QTRY_VERIFY(dlg->isVisible());
     QTRY_VERIFY(dlg->isActiveWindow());

@@ -94,11 +94,13 @@ Tllberdlg::Tllberdlg(QWidget *parent)
             l->setBuddy(control);
         // The label of the side-ratio choices stands beside their first line.
         grid->addWidget(l, row, 0, Qt::AlignLeft | (control == ratioBox ? Qt::AlignTop : Qt::AlignVCenter));
-        // The side-ratio choices reach over the unit column, so that every
-        // unit stands right beside its value.
-        grid->addWidget(control, row, 1, 1, control == ratioBox ? 2 : 1, Qt::AlignLeft);
+        // Each value with its unit right beside it.
+        auto *cell = new QHBoxLayout;
+        cell->addWidget(control);
         if (!unit.isEmpty())
-            grid->addWidget(new QLabel(unit, this), row, 2);
+            cell->addWidget(new QLabel(unit, this));
+        cell->addStretch(1);
+        grid->addLayout(cell, row, 1);
         ++row;
         return l;
     };
@@ -110,7 +112,7 @@ Tllberdlg::Tllberdlg(QWidget *parent)
     addRow(u"Grundwert"_qs, m_base, u"cm ²"_qs);
     addRow(u"Seitenverhältnis"_qs, ratioBox, QString());
     addRow(u"Tatsächlicher Querschnitt der Zuluftleitung"_qs, m_actual, u"cm ²"_qs);
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(1, 1);
 
     const DialogButtons buttons = makeDialogButtons(this);
     m_ok = buttons.ok;

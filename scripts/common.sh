@@ -10,7 +10,7 @@ ofenring_packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-translations-l10n
   libjpeg62-turbo-dev libgl-dev
   pxlib-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-liberation poppler-utils
   xvfb xauth
 )
 

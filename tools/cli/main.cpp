@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "fieldlimits.h"
 #include "jsonrecord.h"
+#include "protocolcommand.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -29,6 +30,7 @@ void printHelp(QTextStream &out)
         << fieldLimitsHelp() << "\nBefehle:\n";
     for (const CliCommand &c : cliCommands())
         out << "\n" << c.name << "\n  " << c.help << "\n";
+    out << "\nprotokoll\n  " << protocolCommandHelp() << "\n";
     out << "\nOptionen:\n  --help    diese Hilfe anzeigen\n";
 }
 
@@ -54,6 +56,9 @@ bool writeOutput(const QByteArray &bytes, QTextStream &err)
 
 int main(int argc, char **argv)
 {
+    // The protocol command takes options instead of JSON and needs fonts.
+    if (argc >= 2 && qstrcmp(argv[1], "protokoll") == 0)
+        return runProtocolCommand(argc, argv);
     QCoreApplication app(argc, argv);
     // A reader that went away is reported as a failed write, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);

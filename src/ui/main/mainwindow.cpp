@@ -5,8 +5,10 @@
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
 #include "generalpage.h"
+#include "kopfzeilendlg.h"
 #include "messagebox.h"
 #include "ortslistdlg.h"
+#include "printcommand.h"
 #include "raumbezdlg.h"
 #include "recordnavigator.h"
 #include "recordstore.h"
@@ -165,9 +167,10 @@ void TForm1::buildMenus()
 
     QMenu *datei = menuBar()->addMenu(u"&Datei"_qs);
     datei->setObjectName(u"dateimenu"_qs);
-    // Preview and printing come with the protocols; until then they are shown greyed.
-    action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs)->setEnabled(false);
-    action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs)->setEnabled(false);
+    connect(action(datei, "druckvorschau", u"Druck&vorschau"_qs, u"Druckvorschau"_qs), &QAction::triggered, this,
+            [this] { Druckvorschau1Click(false); });
+    connect(action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs), &QAction::triggered, this,
+            [this] { Druckvorschau1Click(true); });
     connect(action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs), &QAction::triggered,
             this, &TForm1::saveRecord);
     datei->addSeparator();
@@ -175,7 +178,7 @@ void TForm1::buildMenus()
 
     QMenu *einst = menuBar()->addMenu(u"&Einstellungen"_qs);
     einst->setObjectName(u"einstellungenmenu"_qs);
-    action(einst, "kopfzeilen", u"&Kopfzeilen"_qs)->setEnabled(false);
+    connect(action(einst, "kopfzeilen", u"&Kopfzeilen"_qs), &QAction::triggered, this, &TForm1::showKopfzeilen);
     connect(action(einst, "raumbezeichnungen", u"&Raumbezeichnungen"_qs), &QAction::triggered, this,
             [this] { editTextList(TextLists::RoomNames); });
     connect(action(einst, "ortsliste", u"&Ortsliste"_qs), &QAction::triggered, this,
@@ -216,7 +219,7 @@ QWidget *TForm1::buildToolbar()
     m_previewButton->setObjectName(u"vorschaubtn"_qs);
     m_previewButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     m_previewButton->setToolTip(u"Druckvorschau"_qs);
-    m_previewButton->setEnabled(false);
+    connect(m_previewButton, &QToolButton::clicked, this, [this] { Druckvorschau1Click(false); });
     row->addWidget(m_previewButton);
     row->addSpacing(12);
 
@@ -352,6 +355,29 @@ void TForm1::createDialogs()
             takePlace(m_placeTarget);
         m_placeTarget = NoPlaceTarget;
     });
+    m_headerDlg = new Tkopfzeilendlg(this);
+    connect(m_headerDlg, &QDialog::accepted, this, [this] {
+        // In effect at once, even when the file cannot be written.
+        m_printSettings = m_headerDlg->settings();
+        settings::savePrintSettings(m_printSettings, &MessageBox::instance());
+    });
+    connect(m_headerDlg, &Tkopfzeilendlg::helpRequested, this, &TForm1::showHelp);
+
+    PrintCommand::Environment print;
+    print.store = m_kq;
+    print.finishEditing = [this] { return commitEdits() && m_kq->finishEditing(); };
+    print.finishRemarks = [this] { m_remarks->finishEditing(); };
+    print.followTable = [this](bool follow) {
+        // While the table is narrowed to the printed record the window shows
+        // what it showed before and takes no commands.
+        m_kq->blockSignals(!follow);
+        centralWidget()->setEnabled(follow);
+        menuBar()->setEnabled(follow);
+    };
+    print.settings = [this]() -> const PrintSettings & { return m_printSettings; };
+    print.window = this;
+    m_print = new PrintCommand(print, this);
+
     connect(m_listDlg, &Traumbezdlg::helpRequested, this, &TForm1::showHelp);
     // A changed list is offered at once in the interconnection page's fields.
     connect(m_listDlg, &QDialog::accepted, this, [this] {
@@ -614,6 +640,17 @@ void TForm1::showOrtsliste(int target)
     m_placeDlg->showList();
 }
 
+void TForm1::Druckvorschau1Click(bool print)
+{
+    m_print->run(print);
+}
+
+void TForm1::showKopfzeilen()
+{
+    m_headerDlg->setSettings(m_printSettings);
+    m_headerDlg->open();
+}
+
 void TForm1::takeOwner()
 {
     // Nothing to take from an empty list.
@@ -696,6 +733,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     if (m_closed) {
         event->accept();
+        return;
+    }
+    // The print command is still running (a preview is open): it ends first.
+    if (m_print && m_print->isRunning()) {
+        event->ignore();
         return;
     }
     if (!confirmClose() || !shutdown()) {

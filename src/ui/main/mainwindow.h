@@ -10,6 +10,7 @@ class AufstellungsraumPage;
 class BindingSet;
 class CatalogStore;
 class LuftverbundPage;
+class PrintCommand;
 class GeneralPage;
 class QAction;
 class QCheckBox;
@@ -22,6 +23,7 @@ class StoreGrid;
 class TableStore;
 class TAboutBox;
 class Teigentuemerdlg;
+class Tkopfzeilendlg;
 class Tortslistdlg;
 class Traumbezdlg;
 class TVolDialog;
@@ -81,6 +83,12 @@ public:
     void showOrtsliste(int target);
     void showEigentuemerliste(bool pick);
     void editTextList(TextLists::Kind kind);
+    // The print command: a preview (false) or a direct print (true) of the
+    // current record's protocol.
+    void Druckvorschau1Click(bool print);
+    // The header-lines dialog "Kopfzeile".
+    void showKopfzeilen();
+    PrintCommand *printCommand() const { return m_print; }
 
     // The help request of every "&Hilfe" button and F1 key of this window.
     void showHelp(const QString &topicPath);
@@ -162,6 +170,8 @@ private:
     Traumbezdlg *m_listDlg = nullptr;
     TAboutBox *m_about = nullptr;
     TVolDialog *m_volDialog = nullptr;
+    Tkopfzeilendlg *m_headerDlg = nullptr;
+    PrintCommand *m_print = nullptr;
     bool m_ownerPick = false;
     PlaceTarget m_placeTarget = NoPlaceTarget;
 };

@@ -114,15 +114,17 @@ void TestMainWindow::startsOnOverviewWithFirstRecord()
     QVERIFY(find<QCheckBox>(&w, "aenderungsabfrage")->isChecked());
     QVERIFY(!find<QToolButton>(&w, "sorteigentuemerbtn")->isChecked());
     QVERIFY(!find<QToolButton>(&w, "sortortbtn")->isChecked());
-    // Commands whose windows do not exist yet are there, but greyed.
-    QVERIFY(!find<QAction>(&w, "druckvorschau")->isEnabled());
-    QVERIFY(!find<QAction>(&w, "kopfzeilen")->isEnabled());
+    // The commands of the menus and the general page are there and enabled.
+    QVERIFY(find<QAction>(&w, "druckvorschau")->isEnabled());
+    QVERIFY(find<QAction>(&w, "drucken")->isEnabled());
+    QVERIFY(find<QAction>(&w, "kopfzeilen")->isEnabled());
     QVERIFY(find<QAction>(&w, "eigentuemerliste")->isEnabled());
     QVERIFY(find<QPushButton>(&w, "importbtn")->isEnabled());
     // Every dialog exists once, hidden.
     QVERIFY(!find<Teigentuemerdlg>(&w, "Teigentuemerdlg")->isVisible());
     QVERIFY(!find<Tortslistdlg>(&w, "Tortslistdlg")->isVisible());
     QVERIFY(!find<Traumbezdlg>(&w, "Traumbezdlg")->isVisible());
+    QVERIFY(!find<QDialog>(&w, "Tkopfzeilendlg")->isVisible());
     auto *grid = find<QTableView>(&w, "kqgrid");
     QCOMPARE(grid->model()->rowCount(), 2);
     QCOMPARE(grid->model()->headerData(10, Qt::Horizontal).toString(), u"Eigent.  PLZ"_qs);

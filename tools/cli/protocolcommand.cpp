@@ -1,0 +1,148 @@
+#include "protocolcommand.h"
+
+#include "commands.h"
+#include "printsettings.h"
+#include "protocolparts.h"
+#include "protocols.h"
+#include "recordstore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+namespace {
+
+constexpr int kExitFailed = 1;
+
+struct Options {
+    int lfd = 0;
+    bool all = false;
+    QString pdf;
+    QString folder;
+    QString dataDir = u"daten"_qs;
+};
+
+// Reads the options; a message in `error` when they do not make one request.
+bool parseOptions(const QStringList &args, Options &o, QString &error)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](QString &into) {
+            if (i + 1 >= args.size()) {
+                error = u"Nach %1 fehlt der Wert."_qs.arg(a);
+                return false;
+            }
+            into = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == u"--lfd"_qs) {
+            if (!value(v))
+                return false;
+            bool ok = false;
+            o.lfd = v.toInt(&ok);
+            if (!ok || o.lfd <= 0) {
+                error = u"\"%1\" ist keine gültige laufende Nummer."_qs.arg(v);
+                return false;
+            }
+        } else if (a == u"--pdf"_qs) {
+            if (!value(o.pdf))
+                return false;
+        } else if (a == u"--ordner"_qs) {
+            if (!value(o.folder))
+                return false;
+        } else if (a == u"--daten"_qs) {
+            if (!value(o.dataDir))
+                return false;
+        } else if (a == u"--alle"_qs) {
+            o.all = true;
+        } else {
+            error = u"Unbekannte Option \"%1\"."_qs.arg(a);
+            return false;
+        }
+    }
+    const bool one = o.lfd > 0 && !o.pdf.isEmpty() && !o.all && o.folder.isEmpty();
+    const bool every = o.all && !o.folder.isEmpty() && o.lfd == 0 && o.pdf.isEmpty();
+    if (!one && !every) {
+        error = u"Entweder --lfd N --pdf DATEI oder --alle --ordner VERZEICHNIS angeben."_qs;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+const char *protocolCommandHelp()
+{
+    return "Schreibt das Protokoll gespeicherter Datensätze als PDF, ohne Programmfenster.\n"
+           "  protokoll --lfd N --pdf DATEI           das Protokoll des Datensatzes N\n"
+           "  protokoll --alle --ordner VERZEICHNIS   je Datensatz eine Datei protokoll-N.pdf\n"
+           "  --daten VERZEICHNIS                     Datenverzeichnis (sonst ./daten)\n"
+           "  Datensätze im Luftverbund werden nur berechnet gedruckt.";
+}
+
+int runProtocolCommand(int argc, char **argv)
+{
+    // Laying out text needs fonts, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    auto fail = [&](int code, const QString &message) {
+        err << "ofenring-cli protokoll: " << message << "\n";
+        return code;
+    };
+
+    Options o;
+    QString error;
+    if (!parseOptions(app.arguments().mid(2), o, error))
+        return fail(kExitBadInput, error);
+
+    const QString table = QDir(o.dataDir).filePath(u"kq.db"_qs);
+    if (!QFileInfo::exists(table))
+        return fail(kExitFailed, u"Die Tabelle %1 gibt es nicht."_qs.arg(table));
+    RecordStore store;
+    if (!store.open(o.dataDir))
+        return fail(kExitFailed, store.errorString());
+
+    const PrintSettings settings = settings::loadPrintSettings();
+    const report::Protocols protocols([&settings]() -> const PrintSettings & { return settings; });
+
+    auto write = [&](int key, const QString &path) -> bool {
+        const Record &r = store.current();
+        if (!report::Protocols::mayPrint(r)) {
+            fail(kExitFailed, u"Datensatz %1: %2"_qs.arg(key).arg(report::Protocols::notCalculatedMessage()));
+            return false;
+        }
+        const std::vector<report::Page> pages = protocols.layOut(r, report::sketchScale());
+        QString why;
+        if (!report::writePdf(pages, path, protocols.pdfInfo(r), &why)) {
+            fail(kExitFailed, why);
+            return false;
+        }
+        out << path << "\n";
+        return true;
+    };
+
+    if (!o.all) {
+        if (store.rowOfKey(o.lfd) < 0 || !store.goToKey(o.lfd))
+            return fail(kExitFailed, u"Den Datensatz %1 gibt es nicht."_qs.arg(o.lfd));
+        return write(o.lfd, o.pdf) ? 0 : kExitFailed;
+    }
+
+    if (!QDir().mkpath(o.folder))
+        return fail(kExitFailed, u"Das Verzeichnis %1 kann nicht angelegt werden."_qs.arg(o.folder));
+    bool allWritten = true;
+    const QVector<int> keys = store.keys();
+    for (int key : keys) {
+        if (!store.goToKey(key)) {
+            allWritten = false;
+            continue;
+        }
+        const QString path = QDir(o.folder).filePath(u"protokoll-%1.pdf"_qs.arg(key));
+        allWritten = write(key, path) && allWritten;
+    }
+    return allWritten ? 0 : kExitFailed;
+}

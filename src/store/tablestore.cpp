@@ -1021,6 +1021,11 @@ bool TableStore::setFieldValue(const QString &name, const QVariant &value)
     return true;
 }
 
+QString floatConversionMessage(const QString &typed, const QString &fieldName)
+{
+    return u"'%1' ist kein gültiger Fließkommawert für Feld '%2'"_qs.arg(typed, fieldName);
+}
+
 bool TableStore::setFieldText(const QString &name, const QString &typed)
 {
     const int i = editableField(name);
@@ -1036,7 +1041,7 @@ bool TableStore::setFieldText(const QString &name, const QString &typed)
     case FieldType::Float: {
         double d = 0;
         if (!numfmt::parse(t, &d)) {
-            reportError(u"'%1' ist kein gültiger Fließkommawert für Feld '%2'"_qs.arg(typed, f.name));
+            reportError(floatConversionMessage(typed, f.name));
             return false;
         }
         return setFieldValue(f.name, d);

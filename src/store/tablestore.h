@@ -36,6 +36,10 @@ struct TableDefinition {
     PromptButtons saveButtons = PromptButton::Yes | PromptButton::No | PromptButton::Cancel;
 };
 
+// The table's message for a text typed into a Float field that is not a
+// number: "'x' ist kein gültiger Fließkommawert für Feld 'F'".
+QString floatConversionMessage(const QString &typed, const QString &fieldName);
+
 // One table of the data directory, stored as an SQLite file, worked through a
 // cursor with one current row.
 //

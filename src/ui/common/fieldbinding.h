@@ -47,6 +47,8 @@ public:
     QWidget *widget() const override;
     void refresh() override;
     bool commit() override;
+    // Typed text the store has not been given yet.
+    bool hasPendingText() const { return m_dirty; }
 
 private:
     QPointer<QLineEdit> m_edit;

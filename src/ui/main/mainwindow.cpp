@@ -24,6 +24,9 @@
 #include "storegrid.h"
 
 #include "aboutbox.h"
+#include "aufstellungsraumpage.h"
+#include "luftverbundpage.h"
+#include "voldialog.h"
 #include "helpwindow.h"
 #include "modifiedmark.h"
 #include "programicon.h"
@@ -122,6 +125,7 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     layout->setSpacing(0);
     layout->addWidget(buildToolbar());
     buildPages();
+    installWorkPages();
     layout->addWidget(m_pages, 1);
     m_status = new StatusPanel(client);
     layout->addWidget(m_status);
@@ -347,6 +351,21 @@ void TForm1::buildPages()
     addPageSwitchKeys(m_pages);
 }
 
+void TForm1::installWorkPages()
+{
+    // The two mode pages share the room volume calculator and take the
+    // default room height from the settings file.
+    m_volDialog = new TVolDialog(this);
+    const auto roomHeight = [this] { return m_roomHeight; };
+    m_luftverbund = new LuftverbundPage(m_kq, m_volDialog, roomHeight);
+    m_aufstellungsraum = new AufstellungsraumPage(m_kq, m_volDialog, roomHeight);
+    installPage(Luftverbund, m_luftverbund);
+    installPage(Aufstellungsraum, m_aufstellungsraum);
+    for (PageBase *page : {static_cast<PageBase *>(m_luftverbund), static_cast<PageBase *>(m_aufstellungsraum)})
+        connect(page, &PageBase::helpRequested, this, &TForm1::showHelp);
+    connect(m_volDialog, &DialogBase::helpRequested, this, &TForm1::showHelp);
+}
+
 void TForm1::createDialogs()
 {
     // Every dialog is made once, hidden, and reused.
@@ -389,6 +408,11 @@ void TForm1::createDialogs()
     m_print = new PrintCommand(print, this);
 
     connect(m_listDlg, &Traumbezdlg::helpRequested, this, &TForm1::showHelp);
+    // A changed list is offered at once in the interconnection page's fields.
+    connect(m_listDlg, &QDialog::accepted, this, [this] {
+        if (m_luftverbund)
+            m_luftverbund->loadTextLists(m_lists);
+    });
     connect(m_ownerDlg, &Teigentuemerdlg::helpRequested, this, &TForm1::showHelp);
     connect(m_placeDlg, &Tortslistdlg::helpRequested, this, &TForm1::showHelp);
 }
@@ -431,6 +455,10 @@ void TForm1::firstShow()
         if (!m_lists.load(kind) && !m_lists.refusal(kind).isEmpty())
             QTimer::singleShot(0, this, [text = m_lists.refusal(kind)] { MessageBox::error(text); });
     }
+    if (m_luftverbund)
+        m_luftverbund->loadTextLists(m_lists);
+    if (m_aufstellungsraum)
+        m_aufstellungsraum->enablenr();
     loadSketchModule();
     m_fontButton->setEnabled(false);
     setActivePage(Uebersicht);
@@ -519,8 +547,13 @@ void TForm1::modusWechsel()
         || activePage() == Luftverbund || activePage() == Aufstellungsraum;
 
     m_switchingPages = true;
-    m_pages->setTabVisible(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
-    m_pages->setTabVisible(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
+    // Only a real change touches the tabs: showing a tab lays out and repaints the whole page set.
+    const auto showTab = [this](Page p, bool on) {
+        if (m_pages->isTabVisible(p) != on)
+            m_pages->setTabVisible(p, on);
+    };
+    showTab(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
+    showTab(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
     if (wasOnModePage && hasMode) {
         const Page target = mode == 0 ? Luftverbund : Aufstellungsraum;
         if (m_pages->isTabVisible(target))
@@ -544,7 +577,8 @@ void TForm1::uebersichtDblClick()
 
 bool TForm1::commitEdits()
 {
-    return m_bindings->commitAll();
+    return m_bindings->commitAll() && (!m_luftverbund || m_luftverbund->commitEdits())
+        && (!m_aufstellungsraum || m_aufstellungsraum->commitEdits());
 }
 
 bool TForm1::saveRecord()

@@ -7,8 +7,10 @@
 #include <QPointer>
 #include <memory>
 
+class AufstellungsraumPage;
 class BindingSet;
 class CatalogStore;
+class LuftverbundPage;
 class PrintCommand;
 class GeneralPage;
 class QAction;
@@ -28,6 +30,7 @@ class Teigentuemerdlg;
 class Tkopfzeilendlg;
 class Tortslistdlg;
 class Traumbezdlg;
+class TVolDialog;
 
 // The main window: the overview of all installation records, the general data
 // page, the pages of the two calculation modes, remarks and sketch, the
@@ -109,6 +112,7 @@ private:
     void assignShortcuts();
     QWidget *buildToolbar();
     void buildPages();
+    void installWorkPages();
     void createDialogs();
     void openTables(const QString &dataDir);
     void firstShow();
@@ -152,6 +156,8 @@ private:
     QString m_activePageName;
     bool m_switchingPages = false;
 
+    QPointer<LuftverbundPage> m_luftverbund;
+    QPointer<AufstellungsraumPage> m_aufstellungsraum;
     StoreGrid *m_grid = nullptr;
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
@@ -171,6 +177,7 @@ private:
     Tortslistdlg *m_placeDlg = nullptr;
     Traumbezdlg *m_listDlg = nullptr;
     TAboutBox *m_about = nullptr;
+    TVolDialog *m_volDialog = nullptr;
     Tkopfzeilendlg *m_headerDlg = nullptr;
     PrintCommand *m_print = nullptr;
     bool m_ownerPick = false;

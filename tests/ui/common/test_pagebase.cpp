@@ -1,4 +1,6 @@
 #include "dialogbase.h"
+
+#include <QGuiApplication>
 #include "keyboardcheck.h"
 #include "pagebase.h"
 #include "tabchain.h"
@@ -77,6 +79,14 @@ void TestPageBase::dialogHasOnlyCloseBoxAndFitsCaption()
     // A longer caption set while shown widens the window again.
     dlg.setWindowTitle(dlg.windowTitle() + u" – ein noch viel längerer Titel für diesen Test"_qs);
     QVERIFY(dlg.minimumWidth() >= dlg.captionWidth());
+
+    // The title bar of X11 adds the program's name after the caption; it counts too.
+    const QString before = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName(u"O"_qs);
+    const int shortName = dlg.captionWidth();
+    QGuiApplication::setApplicationDisplayName(u"Ofenring Schornsteinfeger"_qs);
+    QVERIFY(dlg.captionWidth() > shortName);
+    QGuiApplication::setApplicationDisplayName(before);
 }
 
 void TestPageBase::helpFromF1AndButton()

@@ -393,8 +393,6 @@ void TestMainWindow::overviewDoubleClickOpensModePage()
     QFETCH(int, page);
     seedRecords({{{u"Modus"_qs, 1 - mode}}, {{u"Modus"_qs, mode}}});
     TForm1 w;
-    w.installPage(TForm1::Luftverbund, new QWidget);
-    w.installPage(TForm1::Aufstellungsraum, new QWidget);
     w.show();
     auto *grid = find<QTableView>(&w, "kqgrid");
     QCOMPARE(w.isTabShown(TForm1::Luftverbund), mode == 1);   // first record has the other mode
@@ -423,8 +421,6 @@ void TestMainWindow::moveKeepsTheUserOnTheModePage()
     QFETCH(int, pageAfterMove);
     seedRecords({{{u"Modus"_qs, 0}}, {{u"Modus"_qs, 1}}, {}});
     TForm1 w;
-    w.installPage(TForm1::Luftverbund, new QWidget);
-    w.installPage(TForm1::Aufstellungsraum, new QWidget);
     w.show();
     w.setActivePage(TForm1::Page(startPage));
     QTest::mouseClick(find<QToolButton>(&w, "navnext"), Qt::LeftButton);

@@ -1,9 +1,9 @@
 #include "exportfilepreview.h"
 
+#include "dialogbuttons.h"
 #include "tabchain.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -78,28 +78,22 @@ ExportFilePreviewDialog::ExportFilePreviewDialog(const QString &path, const QStr
     for (int r = 0; r < int(std::size(kRows)); ++r)
         m_table->setItem(r, 0, new QTableWidgetItem(QString::fromUtf16(kRows[r].label)));
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_take = buttons->addButton(u"&Übernehmen"_qs, QDialogButtonBox::AcceptRole);
+    // The take-over is this window's "OK".
+    const DialogButtons buttons = makeDialogButtons(this);
+    m_take = buttons.ok;
+    m_take->setText(u"&Übernehmen"_qs);
     m_take->setObjectName(u"uebernehmenbtn"_qs);
-    m_take->setDefault(true);
-    QPushButton *cancel = buttons->addButton(u"Abbrechen"_qs, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    QPushButton *help = makeHelpButton();
-    buttons->addButton(help, QDialogButtonBox::HelpRole);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(m_table, 1);
-    layout->addWidget(buttons);
+    layout->addLayout(buttons.layout);
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this] {
         m_hintPrefix.clear();
         refresh();
     });
-    setTabChain({m_kind, m_take, cancel, help});
+    setTabChain({m_kind, buttons.ok, buttons.cancel, buttons.help});
 
     refresh();
     // Every row visible without scrolling, and a whole field of 30 characters

@@ -1,6 +1,5 @@
 #include "kbvimpdlg.h"
 
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -10,6 +9,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "dialogbuttons.h"
 #include "tabchain.h"
 
 namespace {
@@ -61,20 +61,12 @@ Tkbvimpdlg::Tkbvimpdlg(const QStringList &entries, int preselected, QWidget *par
     file->setAutoDefault(false);
     file->setToolTip(u"Adressen aus einer Exportdatei übernehmen (AbnSch.EXP oder export.txt)"_qs);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(u"OK"_qs, QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(u"okbtn"_qs);
-    m_ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(u"Abbrechen"_qs, QDialogButtonBox::RejectRole);
-    cancel->setObjectName(u"abbrechenbtn"_qs);
-    cancel->setAutoDefault(false);
-    QPushButton *help = makeHelpButton();
-    buttons->addButton(help, QDialogButtonBox::HelpRole);
+    const DialogButtons buttons = makeDialogButtons(this);
+    m_ok = buttons.ok;
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(file);
-    bottom->addStretch();
-    bottom->addWidget(buttons);
+    bottom->addLayout(buttons.layout, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(label);
@@ -88,15 +80,13 @@ Tkbvimpdlg::Tkbvimpdlg(const QStringList &entries, int preselected, QWidget *par
     setMinimumWidth(fontMetrics().horizontalAdvance(u"M"_qs) * 34);
     resize(minimumSizeHint());
 
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
         if (!selectedEntry().isEmpty())
             accept();
     });
     connect(m_list, &QListWidget::itemSelectionChanged, this, &Tkbvimpdlg::updateButtons);
     connect(file, &QPushButton::clicked, this, &Tkbvimpdlg::chooseFile);
-    setTabChain({m_list, file, m_ok, cancel, help});
+    setTabChain({m_list, file, buttons.ok, buttons.cancel, buttons.help});
     updateButtons();
 }
 

@@ -481,7 +481,8 @@ void TestPageDialogs::volumeFromTheKeyboard()
     QVERIFY(showActive(w, TForm1::Luftverbund));
     auto *r5v = find<QLineEdit>(&w, u"r5v"_qs);
     focus(r5v);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, r5v->rect().center());
+    const QPoint at = r5v->rect().center();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, r5v->mapToGlobal(at));
     QCoreApplication::sendEvent(r5v, &menuKey);
     auto *dlg = find<TVolDialog>(&w, u"TVolDialog"_qs);
     QVERIFY(dlg->isVisible());

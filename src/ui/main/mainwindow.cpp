@@ -552,13 +552,26 @@ void TForm1::modusWechsel()
         if (m_pages->isTabVisible(p) != on)
             m_pages->setTabVisible(p, on);
     };
-    showTab(Luftverbund, m_pageInstalled[Luftverbund] && hasMode && mode == 0);
-    showTab(Aufstellungsraum, m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1);
-    if (wasOnModePage && hasMode) {
-        const Page target = mode == 0 ? Luftverbund : Aufstellungsraum;
+    // The tab that appears comes first, and the page to land on is made
+    // current before the other mode tab goes: hiding the current tab would
+    // otherwise pass through the neighbouring remarks page, whose editor,
+    // entered on the way, marks the record as changed.
+    const bool interconnection = m_pageInstalled[Luftverbund] && hasMode && mode == 0;
+    const bool installationRoom = m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1;
+    if (interconnection)
+        showTab(Luftverbund, true);
+    if (installationRoom)
+        showTab(Aufstellungsraum, true);
+    if (wasOnModePage) {
+        // A record without a mode opens on its general data, where the mode is chosen.
+        const Page target = !hasMode ? Allgemein : mode == 0 ? Luftverbund : Aufstellungsraum;
         if (m_pages->isTabVisible(target))
             m_pages->setCurrentIndex(target);
     }
+    if (!interconnection)
+        showTab(Luftverbund, false);
+    if (!installationRoom)
+        showTab(Aufstellungsraum, false);
     m_switchingPages = false;
     m_activePageName = QString::fromLatin1(pageDef(activePage()).name);
 }

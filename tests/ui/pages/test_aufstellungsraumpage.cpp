@@ -24,6 +24,7 @@ private slots:
     void volumeCalculatorThenEvaluation_data();
     void volumeCalculatorThenEvaluation();
     void modeSwitchWithTheRememberedPage();
+    void movingBetweenModesLeavesTheRecordsUnchanged();
     void keyboard();
 };
 
@@ -291,6 +292,41 @@ void TestAufstellungsraumPage::modeSwitchWithTheRememberedPage()
     QTest::mouseClick(find<QToolButton>(&w, u"navnext"_qs), Qt::LeftButton);
     QCOMPARE(w.recordStore()->currentRow(), 1);
     QCOMPARE(w.activePage(), TForm1::Aufstellungsraum);
+}
+
+void TestAufstellungsraumPage::movingBetweenModesLeavesTheRecordsUnchanged()
+{
+    // Going from one mode page to the other must not pass through the
+    // remarks page: entering its editor would mark the record as changed,
+    // and leaving it would ask to save what nobody touched.
+    seedRecords({{{u"Modus"_qs, 0}}, {{u"Modus"_qs, 1}}, {}});
+    TForm1 w;
+    // The remarks editor has had the focus before, so the remarks page would
+    // hand it back to the editor whenever that page came to the front.
+    QVERIFY(showActive(w, TForm1::Anmerkungen));
+    focus(find<QWidget>(&w, u"bemedit"_qs));
+    w.recordStore()->cancel();
+    w.setActivePage(TForm1::Luftverbund);
+    focus(find<QWidget>(&w, u"RA"_qs));
+    QToolButton *next = find<QToolButton>(&w, u"navnext"_qs);
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w.activePage(), TForm1::Aufstellungsraum);
+    QCOMPARE(w.recordStore()->state(), StoreState::Browse);
+    focus(edit(w, "HRleistung"));
+    QTest::mouseClick(find<QToolButton>(&w, u"navprior"_qs), Qt::LeftButton);
+    QCOMPARE(w.recordStore()->currentRow(), 0);
+    QCOMPARE(w.activePage(), TForm1::Luftverbund);
+    QCOMPARE(w.recordStore()->state(), StoreState::Browse);
+
+    // A record without a mode has no mode page: it opens on its general
+    // data, where the mode is chosen.
+    QTest::mouseClick(next, Qt::LeftButton);
+    focus(edit(w, "HRleistung"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(w.recordStore()->currentRow(), 2);
+    QCOMPARE(w.activePage(), TForm1::Allgemein);
+    QCOMPARE(w.recordStore()->state(), StoreState::Browse);
+    QCOMPARE(MessageBox::shownTexts(), QStringList());
 }
 
 void TestAufstellungsraumPage::keyboard()

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -77,6 +79,13 @@ FontDialog::FontDialog(QWidget *parent) : DialogBase(parent)
     colorLabel->setObjectName(u"farbelabel"_qs);
     colorLabel->setBuddy(m_color);
 
+    // The embedded dialog closes itself on Enter in its lists and on Escape;
+    // here that ends the whole dialog, and the font part stays in place.
+    connect(m_fonts, &QDialog::finished, this, [this](int result) {
+        m_fonts->setVisible(true);
+        done(result);
+    });
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(u"OK"_qs, QDialogButtonBox::AcceptRole);
     ok->setObjectName(u"okbtn"_qs);
@@ -112,7 +121,19 @@ void FontDialog::selectColor(const QColor &color)
 
 void FontDialog::setChoice(const FontChoice &choice)
 {
-    m_fonts->setCurrentFont(choice.font);
+    // The face list names the family the text is really drawn with, and the
+    // style list that family's own name for the style drawn ("Book" rather
+    // than "Normal"); a style name the list lacks would select its first
+    // entry, so that OK would turn upright text oblique.
+    QFont font = choice.font;
+    const QFontInfo drawn(choice.font);
+    if (!QFontDatabase::families().contains(font.family()))
+        font.setFamily(drawn.family());
+    const QString style = drawn.styleName();
+    if (QFontDatabase::styles(font.family()).contains(style) && QFontDatabase::italic(font.family(), style) == font.italic()
+        && QFontDatabase::bold(font.family(), style) == font.bold())
+        font.setStyleName(style);
+    m_fonts->setCurrentFont(font);
     selectColor(choice.color);
 }
 

@@ -16,6 +16,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -95,6 +97,8 @@ private slots:
     void keyboard();
     void protocolsPrintTheRemarksFormatted();
     void fontDialogKeepsFaceSizeStyleAndColour();
+    void fontDialogOnTheEditorsOwnText_data();
+    void fontDialogOnTheEditorsOwnText();
 
 private:
     struct Window {
@@ -507,6 +511,39 @@ void TestRemarksPage::fontDialogKeepsFaceSizeStyleAndColour()
     d.show();
     QCOMPARE(mnemonicClashes(&d), QStringList());
     QCOMPARE(d.windowTitle(), u"Schriftart"_qs);
+}
+
+void TestRemarksPage::fontDialogOnTheEditorsOwnText_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("result");
+    QTest::newRow("Enter in the face list") << int(Qt::Key_Return) << int(QDialog::Accepted);
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+}
+
+void TestRemarksPage::fontDialogOnTheEditorsOwnText()
+{
+    QFETCH(int, key);
+    QFETCH(int, result);
+    // The editors' own face, upright and regular: confirmed unchanged, it
+    // stays upright and regular.
+    const QFont upright = RichTextEdit::baseFont();
+    FontDialog d;
+    d.setChoice({upright, Qt::black});
+    QVERIFY(!d.choice().font.italic());
+    QCOMPARE(d.choice().font.weight(), QFont::Normal);
+    QCOMPARE(d.choice().font.family(), QFontInfo(upright).family());
+
+    // Enter and Escape end the whole dialog, wherever the focus is in it.
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QWidget *faces = QApplication::focusWidget();
+    QVERIFY(faces && d.isAncestorOf(faces));
+    QTest::keyClick(faces, Qt::Key(key));
+    QVERIFY(!d.isVisible());
+    QCOMPARE(d.result(), result);
+    QVERIFY(!d.choice().font.italic());
 }
 
 int main(int argc, char *argv[])

@@ -396,12 +396,18 @@ void TForm1::createDialogs()
     print.store = m_kq;
     print.finishEditing = [this] { return commitEdits() && m_kq->finishEditing(); };
     print.finishRemarks = [this] { m_remarks->finishEditing(); };
-    print.followTable = [this](bool follow) {
+    print.followTable = [this, focused = QPointer<QWidget>()](bool follow) mutable {
         // While the table is narrowed to the printed record the window shows
-        // what it showed before and takes no commands.
+        // what it showed before and takes no commands.  Disabling it takes
+        // the focus away; afterwards the control that had it gets it back,
+        // rather than the first button of the toolbar.
+        if (!follow)
+            focused = focusWidget();
         m_kq->blockSignals(!follow);
         centralWidget()->setEnabled(follow);
         menuBar()->setEnabled(follow);
+        if (follow && focused && focused->isEnabled() && focused->isVisible())
+            focused->setFocus(Qt::OtherFocusReason);
     };
     print.settings = [this]() -> const PrintSettings & { return m_printSettings; };
     print.window = this;

@@ -193,7 +193,13 @@ void TestPrintCommand::previewNarrowsTheTableAndRestoresIt()
     QFETCH(QString, caption);
     QFETCH(QString, action);
     openOn(key);
+    // The user goes on where they were: the field that had the focus has it again.
+    QApplication::setActiveWindow(m_window.get());
+    auto *name = m_window->findChild<QLineEdit *>(u"a_nameedit"_qs);
+    m_window->setActivePage(TForm1::Allgemein);
+    name->setFocus();
     trigger(action.toLatin1().constData());
+    QCOMPARE(m_window->focusWidget(), name);
     QCOMPARE(m_seen.previews, 1);
     QCOMPARE(m_seen.caption, caption);
     QVERIFY(m_seen.maximized);

@@ -104,6 +104,12 @@ void Tkbvimpdlg::setFileChooser(FileChooser chooser)
 void Tkbvimpdlg::showEvent(QShowEvent *event)
 {
     DialogBase::showEvent(event);
+    // The hint wraps to the width the dialog opens with (its narrowest, the
+    // caption's width): the dialog is as high as those lines need, so that
+    // the hint never runs across the list.
+    const int needed = layout()->totalHeightForWidth(width());
+    if (needed > minimumHeight())
+        setMinimumHeight(needed);
     // Centred on the screen the program is shown on.
     QScreen *screen = parentWidget() ? parentWidget()->screen() : this->screen();
     if (screen) {

@@ -172,8 +172,13 @@ void TestAddressImportUi::emptyListLeavesOnlyTheExportFile()
     TForm1 w;
     w.show();
     Tkbvimpdlg *dlg = openSelection(w);
-    QCOMPARE(find<QListWidget>(dlg, "programmliste")->count(), 0);
-    QVERIFY(find<QLabel>(dlg, "leerhinweis")->isVisible());
+    auto *list = find<QListWidget>(dlg, "programmliste");
+    auto *hint = find<QLabel>(dlg, "leerhinweis");
+    QCOMPARE(list->count(), 0);
+    QVERIFY(hint->isVisible());
+    // The hint has the lines it needs, below the list rather than across it.
+    QVERIFY(hint->height() >= hint->heightForWidth(hint->width()));
+    QVERIFY(hint->geometry().top() >= list->geometry().bottom());
     QVERIFY(!find<QPushButton>(dlg, "okbtn")->isEnabled());
     QVERIFY(find<QPushButton>(dlg, "dateibtn")->isEnabled());
     QTest::keyClick(dlg, Qt::Key_Return);   // Enter on the greyed OK: nothing

@@ -99,6 +99,8 @@ HelpWindow::HelpWindow(QWidget *parent)
     // walk the topics at once.
     m_contents->setFocus();
 
+    // Escape puts the help away, as "Schließen" does.
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
     new QShortcut(QKeySequence::Back, m_browser, [this] { m_browser->backward(); });
     new QShortcut(QKeySequence::Forward, m_browser, [this] { m_browser->forward(); });
 }

@@ -151,6 +151,11 @@ void TestHelp::f1AndHelpButtonOpenTheirTopics()
     QTest::mouseClick(mainWindow.findChild<QPushButton *>(u"hilfebtn"_qs), Qt::LeftButton);
     QVERIFY(helpWindow()->isVisible());
     QCOMPARE(helpWindow()->currentTopic(), u"anmerkungen.htm"_qs);
+    // Escape closes the help window, as its "Schließen" does.
+    QApplication::setActiveWindow(helpWindow());
+    QVERIFY(QTest::qWaitForWindowActive(helpWindow()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!helpWindow()->isVisible());
 
     QApplication::setActiveWindow(&mainWindow);
     QVERIFY(QTest::qWaitForWindowActive(&mainWindow));

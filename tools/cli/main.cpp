@@ -77,21 +77,17 @@ int main(int argc, char **argv)
     for (const CliCommand &c : cliCommands()) {
         if (c.name != args.first())
             continue;
+        CliResult r;
         if (c.runArgs) {
-            const CliResult r = c.runArgs(args.mid(1));
-            if (!r.error.isEmpty())
-                err << "ofenring-cli " << c.name << ": " << r.error << "\n";
-            err.flush();
-            if (!writeOutput(r.out, err))
-                return kExitOutputFailed;
-            return r.exitCode;
+            r = c.runArgs(args.mid(1));
+        } else {
+            QFile in;
+            if (!in.open(stdin, QIODevice::ReadOnly)) {
+                err << "Die Standardeingabe kann nicht gelesen werden.\n";
+                return kExitBadInput;
+            }
+            r = c.run(in.readAll());
         }
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            err << "Die Standardeingabe kann nicht gelesen werden.\n";
-            return kExitBadInput;
-        }
-        const CliResult r = c.run(in.readAll());
         if (!r.error.isEmpty())
             err << "ofenring-cli " << c.name << ": " << r.error << "\n";
         err.flush();

@@ -1,6 +1,6 @@
 #include "windowgeometry.h"
 
-#include "printsettings.h"
+#include "programsettings.h"
 #include "settingsfile.h"
 
 #include <QDir>
@@ -31,7 +31,7 @@ int intValue(const SettingsFile &file, const QString &section, const QString &ke
 
 QString filePath()
 {
-    return QFileInfo(settings::settingsFilePath()).dir().filePath(u"fenster.ini"_qs);
+    return settings::programSettingsFilePath();
 }
 
 std::optional<Saved> load(const QString &windowName, const QString &path)

@@ -11,4 +11,9 @@ namespace settings {
 
 QString programSettingsFilePath();
 
+// The database server of office mode: [Datenbank] Server of the program's
+// settings file (a PostgreSQL URI).  Empty: the tables are the local files of
+// the data directory.
+QString databaseServer(const QString &path = programSettingsFilePath());
+
 } // namespace settings

@@ -333,6 +333,11 @@ QStringList TableStore::tableStatements(const TableDefinition &definition)
     };
 }
 
+quint32 TableStore::applicationId()
+{
+    return kApplicationId;
+}
+
 QString TableStore::orderStatement(const TableDefinition &definition, const TableOrder &order)
 {
     QStringList cols;

@@ -85,6 +85,8 @@ public:
     // table; and the SQL that adds one secondary order.
     static QStringList tableStatements(const TableDefinition &definition);
     static QString orderStatement(const TableDefinition &definition, const TableOrder &order);
+    // The mark in the SQLite header ("application id") of every table of ours.
+    static quint32 applicationId();
     QString filePath() const { return m_filePath; }
     QString errorString() const { return m_error; }
     // The table opened, but saves cannot be written (a read-only file,

@@ -466,6 +466,26 @@ const std::vector<CliCommand> &cliCommands()
          "            \"Lfd\", \"field\", \"reason\"}]}]}. Fehlerhafte oder fremde Tabellen: Status 2; kann der\n"
          "            Datenordner nicht geschrieben werden: Status 1."_qs,
          nullptr, &runUebernehmen},
+        {u"sichern"_qs,
+         u"Sichert die Tabellen (kq.db, eigentmr.db, orte.db, stdbem.DB) und die Listen (raeume.txt,\n"
+         "  feuerst.txt) eines Datenordners nach DATENORDNER/sicherung/JJJJ-MM-TT, auch während das\n"
+         "  Programm mit ihnen arbeitet, prüft jede Kopie und behält die Sicherungen der letzten 14 Tage\n"
+         "  und die erste jedes der letzten 12 Monate. Liest keine Standardeingabe.\n"
+         "  Aufruf: ofenring-cli sichern [--daten DATENORDNER] (Vorgabe: ./daten)\n"
+         "  Ausgabe: {\"folder\", \"made\", \"reason\", \"files\", \"records\": {Datei: Datensätze}}.\n"
+         "  Kein Datenordner oder keine Tabelle darin: Status 2; lässt sich die Sicherung nicht schreiben\n"
+         "  (Datenträger voll, schreibgeschützt): Status 3, die Tabellen bleiben unverändert."_qs,
+         nullptr, &runSichern},
+        {u"wiederherstellen"_qs,
+         u"Holt eine Sicherung zurück: die heutigen Daten werden vorher selbst gesichert, dann ersetzen\n"
+         "  die Dateien der Sicherung die heutigen. Liest keine Standardeingabe.\n"
+         "  Aufruf: ofenring-cli wiederherstellen [--daten DATENORDNER] --von SICHERUNGSORDNER\n"
+         "  SICHERUNGSORDNER ist ein Ordner unter DATENORDNER/sicherung, mit Pfad oder nur mit Namen\n"
+         "  (z. B. 2024-05-03).\n"
+         "  Ausgabe: {\"restored\": {die Sicherung}, \"savedFirst\": {die Sicherung der heutigen Daten}}.\n"
+         "  Keine vollständige oder eine beschädigte Sicherung: Status 2, nichts wird ersetzt; lässt\n"
+         "  sich nicht schreiben: Status 3; läuft Ofenring gerade: Status 1."_qs,
+         nullptr, &runWiederherstellen},
     };
     return commands;
 }

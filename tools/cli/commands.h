@@ -26,6 +26,11 @@ const std::vector<CliCommand> &cliCommands();
 // uebernehmen --von ALTER_ORDNER --nach DATENORDNER: takes old tables over.
 CliResult runUebernehmen(const QStringList &arguments);
 
+// sichern [--daten DATENORDNER]: a backup of the data folder.
+CliResult runSichern(const QStringList &arguments);
+// wiederherstellen [--daten DATENORDNER] --von SICHERUNGSORDNER: puts a backup in place.
+CliResult runWiederherstellen(const QStringList &arguments);
+
 // Exit status for bad input (malformed JSON, unknown field, wrong type).
 constexpr int kExitBadInput = 2;
 // Exit status when the output cannot be written (full disk, closed pipe).

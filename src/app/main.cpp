@@ -5,6 +5,7 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -35,5 +36,7 @@ int main(int argc, char *argv[])
 
     // Settings, text lists and the first page state are loaded as it first shows.
     mainWindow.show();
+    // The first start of a day backs the tables up, once the window stands.
+    QTimer::singleShot(0, &mainWindow, &TForm1::dailyBackup);
     return app.exec();
 }

@@ -101,6 +101,7 @@ QList<TableStoreModel::Column> overviewColumns()
 
 TForm1::TForm1(const QString &dataDir, QWidget *parent)
     : QMainWindow(parent)
+    , m_dataDir(dataDir)
     , m_lists(dataDir)
 {
     setObjectName(u"TForm1"_qs);
@@ -198,6 +199,12 @@ void TForm1::buildMenus()
             [this] { Druckvorschau1Click(true); });
     connect(action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs), &QAction::triggered,
             this, &TForm1::saveRecord);
+    datei->addSeparator();
+    connect(action(datei, "sicherunganlegen", u"Sicherung &anlegen"_qs, u"Alle Tabellen und Listen jetzt sichern"_qs),
+            &QAction::triggered, this, &TForm1::makeBackup);
+    connect(action(datei, "sicherungwiederherstellen", u"Sicherung &wiederherstellen …"_qs,
+                   u"Die Daten aus einer Sicherung zurückholen"_qs),
+            &QAction::triggered, this, &TForm1::showRestoreBackup);
     datei->addSeparator();
     connect(action(datei, "schliessen", u"S&chließen"_qs), &QAction::triggered, this, &QWidget::close);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup.h"
 #include "printsettings.h"
 #include "textlists.h"
 
@@ -20,6 +21,7 @@ class QToolButton;
 class RecordNavigator;
 class RecordStore;
 class RemarksPage;
+class RestoreBackupDialog;
 class SketchModule;
 class SketchPage;
 class StatusPanel;
@@ -97,6 +99,18 @@ public:
     // The help request of every "&Hilfe" button and F1 key of this window.
     void showHelp(const QString &topicPath);
 
+    // Backups of the data folder (none in office mode, where the server keeps them).
+    // The first start of a day backs the tables up; a failure is said once a day.
+    void dailyBackup();
+    // "Sicherung anlegen": saves the current record, then backs everything up.
+    void makeBackup();
+    // "Sicherung wiederherstellen …": the list of backups.
+    void showRestoreBackup();
+    // Asks "Die Daten vom … ersetzen die heutigen. …", saves pending changes,
+    // backs today's data up, puts the backup in place and shows it.
+    bool restoreBackup(const Backup::Info &backup);
+    QString dataDir() const { return m_dataDir; }
+
 signals:
     // The shutdown sequence has run and the window is closed.
     void shutdownFinished();
@@ -115,6 +129,9 @@ private:
     void installWorkPages();
     void createDialogs();
     void openTables(const QString &dataDir);
+    // Finishes every pending change of the four tables; false on a refusal.
+    bool finishAllEditing();
+    void reloadAfterRestore();
     void firstShow();
     void loadSketchModule();
 
@@ -142,6 +159,7 @@ private:
     CatalogStore *m_owners = nullptr;
     CatalogStore *m_places = nullptr;
     CatalogStore *m_remarks = nullptr;
+    QString m_dataDir;
     TextLists m_lists;
     PrintSettings m_printSettings;
     double m_roomHeight = 2.7;
@@ -179,6 +197,7 @@ private:
     TAboutBox *m_about = nullptr;
     TVolDialog *m_volDialog = nullptr;
     Tkopfzeilendlg *m_headerDlg = nullptr;
+    RestoreBackupDialog *m_backupDlg = nullptr;
     PrintCommand *m_print = nullptr;
     bool m_ownerPick = false;
     PlaceTarget m_placeTarget = NoPlaceTarget;

@@ -12,6 +12,10 @@ ofenring_packages=(
   pxlib-dev
   fonts-dejavu-core fonts-liberation poppler-utils
   xvfb xauth
+  libsqlite3-dev
+  dpkg-dev
+  file
+  lintian
 )
 
 ofenring_install_packages() {

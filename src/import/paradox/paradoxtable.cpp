@@ -61,9 +61,15 @@ int ParadoxTable::headerRecordCount(const QString &path)
 QString ParadoxTable::readerProgram()
 {
     if (QCoreApplication::instance()) {
-        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kReaderName));
-        if (QFileInfo(beside).isExecutable())
-            return beside;
+        // Installed, it lives in the program's library directory,
+        // <prefix>/lib/ofenring beside <prefix>/bin; an older installation
+        // kept it beside the program.
+        const QDir bin(QCoreApplication::applicationDirPath());
+        for (const QString &path : {bin.filePath(u"../lib/ofenring/"_qs + QString::fromLatin1(kReaderName)),
+                                    bin.filePath(QString::fromLatin1(kReaderName))}) {
+            if (QFileInfo(path).isExecutable())
+                return QDir::cleanPath(path);
+        }
     }
     return QStringLiteral(OFENRING_PARADOX_READER);
 }

@@ -35,7 +35,8 @@ public:
     static bool looksLikeParadox(const QString &path);
     // The number of records the file's header announces (0 when it cannot be read).
     static int headerRecordCount(const QString &path);
-    // The helper program: beside the running program, else where the build put it.
+    // The helper program: in the library directory of the running program
+    // (<prefix>/lib/ofenring) or beside it, else where the build put it.
     static QString readerProgram();
 
     // How long the reader may go without a sign of progress before the table

@@ -1,5 +1,6 @@
 #include "tablestore.h"
 
+#include "fileerror.h"
 #include "numberformat.h"
 #include "sqlitecheck.h"
 
@@ -13,7 +14,9 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -416,8 +419,8 @@ bool TableStore::createTable(const QString &path)
         }
     }
     QSqlDatabase::removeDatabase(conn);
-    if (why.isEmpty() && !QFile::rename(temp, path))
-        why = u"Umbenennen fehlgeschlagen"_qs;
+    if (why.isEmpty() && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        why = fileerror::sentence(errno);
     if (!why.isEmpty()) {
         QFile::remove(temp);
         reportError(u"Die Tabelle \"%1\" kann nicht angelegt werden: %2"_qs.arg(path, why));

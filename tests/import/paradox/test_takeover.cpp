@@ -4,6 +4,7 @@
 #include "paradoxstream.h"
 #include "recordschema.h"
 #include "recordstore.h"
+#include "smallfilesystem.h"
 #include "takeover.h"
 
 #include <QDate>
@@ -102,6 +103,7 @@ private slots:
     void faults();
     void damagedMemoIsReportedAndLeftEmpty();
     void readOnlyDataFolder();
+    void fullDataFolderIsSaidInGerman();
     void interruptedAtAnyStep_data();
     void interruptedAtAnyStep();
 
@@ -431,6 +433,24 @@ void TestTakeOver::readOnlyDataFolder()
     QVERIFY2(out.contains(u"In den Ordner \"%1\" kann nicht geschrieben werden (keine Schreibberechtigung). "
                           "Die alten Tabellen werden nicht übernommen und bleiben unverändert."_qs.arg(m_daten)),
              qPrintable(out));
+    QCOMPARE(oldtables::snapshot(m_daten), before);
+}
+
+// A data folder on a medium too small for the copies of the old files: the
+// reason in German, and nothing left behind.
+void TestTakeOver::fullDataFolderIsSaidInGerman()
+{
+    const QString target = m_tmp->filePath(u"klein"_qs);
+    SmallFileSystem disk(target, u"size=48k"_qs);
+    if (!disk.mounted())
+        QSKIP(SmallFileSystem::skipReason());
+    const auto before = oldtables::snapshot(m_daten);
+    TakeOver t(m_daten, target);
+    QVERIFY(!t.run());
+    QCOMPARE(t.problem(), TakeOver::Problem::Writing);
+    QVERIFY2(t.errorString().contains(u"kann nicht nach"_qs) && t.errorString().endsWith(u"(der Datenträger ist voll)."_qs),
+             qPrintable(t.errorString()));
+    QVERIFY(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QCOMPARE(oldtables::snapshot(m_daten), before);
 }
 

@@ -20,6 +20,7 @@ int main(int argc, char *argv[])
         return status;
 
     startup::useGerman(app);
+    startup::warnAboutUnreadableSettings();
 
     // Tables of the old format in ./daten are taken over first, after one
     // question; without them the program does not start.

@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "messagebox.h"
 #include "programicon.h"
+#include "settingsfile.h"
 #include "singleinstance.h"
 #include "takeover.h"
 
@@ -34,6 +35,11 @@ bool useGerman(QApplication &app)
     }
     QApplication::installTranslator(translator);
     return true;
+}
+
+void warnAboutUnreadableSettings()
+{
+    SettingsFile::setWarningHandler([](const QString &text) { MessageBox::instance().tell(PromptKind::Warning, text); });
 }
 
 int claimSingleInstance(SingleInstance &guard, int answerTimeoutMs)

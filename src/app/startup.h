@@ -19,6 +19,11 @@ void setDesktopIdentity();
 // translations were found.
 bool useGerman(QApplication &app);
 
+// A settings file that exists but is not read (a pipe, a device, a file too
+// large) is named once per file and run in a warning; the program goes on
+// with the defaults.
+void warnAboutUnreadableSettings();
+
 // Settles which copy of the program runs, before any window exists.  Returns
 // -1 when this copy goes on starting; otherwise the exit status: 0 when the
 // running copy answered and shows its window, 1 when the start is blocked (a

@@ -7,12 +7,16 @@
 #include "recordschema.h"
 #include "settingsfile.h"
 #include "apppaths.h"
+#include "controlchars.h"
 #include "tablestore.h"
 #include "textlists.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace addressimport {
 
@@ -109,10 +113,12 @@ QString entryMissingMessage(Source source)
 Outcome takeOver(const QString &path, Source source, TableStore &store, Prompter &prompter)
 {
     QStringList lines;
+    QString error;
     // The file is read before the record is touched: a file that cannot be
-    // read leaves the record as it was, and the user learns that nothing came.
-    if (!readExportFile(path, &lines)) {
-        prompter.tell(PromptKind::Error, unreadableFileMessage(path));
+    // read, or is no export file, leaves the record as it was, and the user
+    // learns why nothing came.
+    if (!readExportFile(path, &lines, &error)) {
+        prompter.tell(PromptKind::Error, error);
         return Outcome::NotImported;
     }
     if (!applyFields(store, fieldsFromLines(lines, sourceDef(source).splitsPlaces)))
@@ -204,28 +210,93 @@ QString statusMessage(Source source, int status)
     return kStatusPrefix + QString::number(status) + u' ' + text;
 }
 
-bool readExportFile(const QString &path, QStringList *lines)
+bool readExportFile(const QString &path, QStringList *lines, QString *error, QString *encoding)
 {
+    lines->clear();
+    const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    const QString nothing = u" Es wurden keine Adressen übernommen."_qs;
+    auto refuse = [&](const QString &why) {
+        if (error)
+            *error = why;
+        lines->clear();
+        return false;
+    };
     // Only a plain file: a device or pipe picked by mistake could be read
-    // without end.  An export file holds a few hundred bytes; the first MiB
-    // is more than any sixteen lines of one need.
+    // without end.  An export file holds a few hundred bytes.
+    constexpr qint64 kMaxBytes = 1 << 20;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    constexpr qint64 kMaxBytes = 1 << 20;
-    const QByteArray bytes = file.read(kMaxBytes);
-    lines->clear();
-    qsizetype start = 0;
-    while (lines->size() < kMappedLines && start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0)
-            end = bytes.size();
-        if (end > start && bytes.at(end - 1) == '\r')
-            --end;   // CR LF
-        lines->append(TextLists::decodeWindows1252(bytes.mid(start, end - start)));
-        start = next;
+        return refuse(unreadableFileMessage(path));
+    const QByteArray bytes = file.read(kMaxBytes + 1);
+    if (bytes.isEmpty())
+        return refuse(u"Die Exportdatei %1 ist leer.%2"_qs.arg(shown, nothing));
+    if (bytes.size() > kMaxBytes)
+        return refuse(u"Die Datei %1 ist keine Exportdatei: sie ist größer als 1 MB.%2"_qs.arg(shown, nothing));
+
+    // The text, by the encoding the file shows.
+    QString text;
+    QString used;
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        const bool little = bytes.startsWith("\xff\xfe");
+        QStringDecoder decoder(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::Stateless);
+        text = decoder.decode(bytes.mid(2));
+        if (decoder.hasError() || bytes.size() % 2 != 0)
+            return refuse(u"Die Datei %1 ist keine lesbare Exportdatei: sie beginnt wie ein UTF-16-Text, ist aber keiner.%2"_qs
+                              .arg(shown, nothing));
+        used = u"UTF-16"_qs;
+    } else {
+        const bool mark = bytes.startsWith("\xef\xbb\xbf");
+        const QByteArray body = mark ? bytes.mid(3) : bytes;
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString decoded = utf8.decode(body);
+        const bool beyondAscii = std::any_of(body.begin(), body.end(), [](char c) { return uchar(c) >= 0x80; });
+        if (mark || (beyondAscii && !utf8.hasError())) {
+            text = decoded;
+            used = u"UTF-8"_qs;
+        } else {
+            text = TextLists::decodeWindows1252(body);
+            used = u"Windows-1252"_qs;
+        }
     }
+    if (text.isEmpty())
+        return refuse(u"Die Exportdatei %1 ist leer.%2"_qs.arg(shown, nothing));
+
+    // Lines end in LF or CR LF; any other control character means the file is
+    // not the text of an export file, and nothing of it is taken.
+    QStringList all;
+    qsizetype begin = 0;
+    int line = 1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u'\n') {
+            qsizetype end = i;
+            if (end > begin && text[end - 1] == u'\r')
+                --end;
+            if (i < text.size() || end > begin)
+                all << text.mid(begin, end - begin);
+            begin = i + 1;
+            ++line;
+            continue;
+        }
+        const QChar c = text[i];
+        const bool lineEnd = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+        if (controlchars::isControl(c) && !lineEnd)
+            return refuse(u"Die Datei %1 ist keine Exportdatei: Zeile %2 enthält ein Steuerzeichen (%3).%4"_qs
+                              .arg(shown)
+                              .arg(line)
+                              .arg(u"Zeichen U+"_qs + QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'))
+                              .arg(nothing));
+    }
+    bool address = false;
+    for (int n = 1; n <= std::min(int(all.size()), 12); ++n)
+        if (n != 2 && !all[n - 1].trimmed().isEmpty())
+            address = true;
+    if (!address)
+        return refuse(u"Die Datei %1 ist keine Exportdatei: keine der Zeilen 1 und 3 bis 12, die eine Anschrift tragen, enthält eine Angabe.%2"_qs
+                          .arg(shown, nothing));
+    *lines = all.mid(0, kMappedLines);
+    if (encoding)
+        *encoding = used;
     return true;
 }
 

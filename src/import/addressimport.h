@@ -85,10 +85,20 @@ QString statusMessage(Source source, int status);
 // The lines that the line map uses: the first 16 of the file.
 constexpr int kMappedLines = 16;
 
-// Reads the first 16 lines of an export file (Windows-1252; lines end in CR LF,
-// a lone LF is taken as well).  False when it is no plain file or cannot be
-// opened.
-bool readExportFile(const QString &path, QStringList *lines);
+// Reads the first 16 lines of an export file; lines end in CR LF, a lone LF
+// is taken as well.  The text is read as UTF-16 when the file starts with a
+// UTF-16 byte-order mark, as UTF-8 when it starts with the UTF-8 mark or is
+// valid UTF-8 with at least one character beyond ASCII, and as Windows-1252
+// otherwise.
+//
+// False, with the German message for the user in `error` (which also says
+// that nothing was taken over), when the file is no export file: it is no
+// plain file or cannot be opened (unreadableFileMessage), is empty or larger
+// than an export file can be, holds a control character (NUL, ESC, … or a
+// CR that ends no line) anywhere, or none of the lines that carry an address
+// (1 and 3 to 12) holds any text.  So no control character reaches a field.
+bool readExportFile(const QString &path, QStringList *lines, QString *error = nullptr,
+                    QString *encoding = nullptr);
 
 struct FieldValue {
     QString field;

@@ -1,5 +1,8 @@
 #include "pagepainter.h"
 
+#include "controlchars.h"
+#include "fileerror.h"
+
 #include <QBuffer>
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -7,7 +10,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -199,8 +201,13 @@ QByteArray withDocumentInfo(const QByteArray &pdf, const PdfInfo &info)
 
 } // namespace
 
-QByteArray pdfDocument(const std::vector<Page> &pages, const PdfInfo &info, const PageFormat &format)
+QByteArray pdfDocument(const std::vector<Page> &pages, const PdfInfo &given, const PageFormat &format)
 {
+    // Title and author come from the record and the settings: no control
+    // characters in the document information.
+    PdfInfo info = given;
+    for (QString *text : {&info.title, &info.author, &info.creator})
+        *text = controlchars::oneLine(*text);
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -228,10 +235,10 @@ bool writePdf(const std::vector<Page> &pages, const QString &path, const PdfInfo
               const PageFormat &format)
 {
     const QByteArray pdf = pdfDocument(pages, info, format);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
+    QString why;
+    if (!fileerror::writeReplacing(path, pdf, &why)) {
         if (error)
-            *error = u"Die Datei %1 kann nicht geschrieben werden: %2"_qs.arg(path, file.errorString());
+            *error = u"Die Datei %1 kann nicht geschrieben werden: %2"_qs.arg(path, why);
         return false;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "protocols.h"
 
+#include "controlchars.h"
+
 #include <QRegularExpression>
 
 namespace report {
@@ -43,7 +45,7 @@ PdfInfo Protocols::pdfInfo(const Record &record) const
     info.title = isInstallationRoom(record) ? Tarrepform::reportTitle() : u"Protokoll Luftverbund"_qs;
     QStringList site;
     for (const char *field : {"A_Name", "A_strasse", "A_Ort"}) {
-        const QString part = record.text(QString::fromLatin1(field)).trimmed();
+        const QString part = controlchars::oneLine(record.text(QString::fromLatin1(field)));
         if (!part.isEmpty())
             site << part;
     }

@@ -81,7 +81,7 @@ bool savePrintSettings(const PrintSettings &s, Prompter *prompter, const QString
     if (file.save())
         return true;
     if (prompter)
-        prompter->tell(PromptKind::Error, u"nach %1 kann nicht geschrieben werden"_qs.arg(path));
+        prompter->tell(PromptKind::Error, u"nach %1 kann nicht geschrieben werden. %2"_qs.arg(path, file.errorString()));
     return false;
 }
 

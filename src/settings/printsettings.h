@@ -44,8 +44,9 @@ PrintSettings loadPrintSettings(const QString &path = settingsFilePath());
 double loadDefaultRoomHeight(const QString &path = settingsFilePath());
 
 // Writes kz2, kz3, adressedrucken and logodrucken to section "BKM".  When the
-// file cannot be written, "nach <file> kann nicht geschrieben werden" is shown
-// through the prompter and false is returned.
+// file cannot be written, "nach <file> kann nicht geschrieben werden." and the
+// reason in German ("Der Datenträger ist voll.") are shown through the
+// prompter and false is returned.
 bool savePrintSettings(const PrintSettings &s, Prompter *prompter, const QString &path = settingsFilePath());
 
 // Writes "Hoehe" to section "VKQ" at the end of the program, unless the file

@@ -1,16 +1,92 @@
 #include "settingsfile.h"
 
+#include "fileerror.h"
 #include "windows1252.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 
 namespace {
+
+std::function<void(const QString &)> &warningHandler()
+{
+    static std::function<void(const QString &)> handler;
+    return handler;
+}
+
+// Tells the user once per run that a settings file is not read.
+void warnOnce(const QString &path, const QString &why)
+{
+    static QSet<QString> warned;
+    const QString key = QFileInfo(path).absoluteFilePath();
+    if (warned.contains(key) || !warningHandler())
+        return;
+    warned.insert(key);
+    warningHandler()(u"Die Einstellungsdatei \"%1\" wird nicht gelesen: %2 Es gelten die Voreinstellungen; "
+                     "die Datei wird nicht überschrieben."_qs.arg(QDir::toNativeSeparators(key), why));
+}
+
+// Reads a settings file without ever waiting: a pipe or a device under the
+// name is not opened for good, and no more than `limit` bytes are taken.
+// Empty `why` when the file is missing; otherwise the reason in German.
+bool readSettingsBytes(const QString &path, qint64 limit, QByteArray *bytes, QString *why, bool *exists)
+{
+    *exists = true;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        *exists = error != ENOENT && error != ENOTDIR;
+        if (error == EACCES || error == EPERM)
+            *why = u"Keine Leseberechtigung."_qs;
+        else if (*exists)
+            *why = fileerror::sentence(error);
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok)
+        *why = fileerror::sentence(errno);
+    else if (S_ISDIR(st.st_mode))
+        *why = fileerror::sentence(EISDIR);
+    else if (!S_ISREG(st.st_mode))
+        *why = u"Sie ist keine gewöhnliche Datei (sondern etwa eine Pipe oder ein Gerät)."_qs;
+    else if (st.st_size > limit)
+        *why = u"Sie ist größer als %1 MB und damit keine Einstellungsdatei."_qs.arg(limit >> 20);
+    ok = why->isEmpty();
+    if (ok) {
+        bytes->resize(qsizetype(st.st_size));
+        qint64 got = 0;
+        while (ok) {
+            if (got == bytes->size())
+                bytes->resize(qMin<qint64>(limit + 1, got + 4096 + got / 2));
+            const ssize_t n = ::read(fd, bytes->data() + got, size_t(bytes->size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                *why = fileerror::sentence(errno);
+                ok = false;
+            } else if (n == 0) {
+                break;
+            } else if ((got += n) > limit) {
+                *why = u"Sie ist größer als %1 MB und damit keine Einstellungsdatei."_qs.arg(limit >> 20);
+                ok = false;
+            }
+        }
+        bytes->resize(ok ? qsizetype(got) : 0);
+    }
+    ::close(fd);
+    return ok;
+}
 
 bool isUtf8(const QByteArray &bytes)
 {
@@ -55,21 +131,23 @@ bool SettingsFile::load()
     m_raw.clear();
     m_error.clear();
     m_unread = false;
+    m_unreadWhy.clear();
     m_changed = false;
     m_encoding = Encoding::Utf8;
     m_byteOrderMark = false;
     m_lineEnd = "\n";
     m_finalLineEnd = true;
-    QFile f(m_path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        m_error = f.errorString();
-        m_unread = QFileInfo::exists(m_path);
-        return false;
-    }
-    QByteArray bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        m_error = f.errorString();
-        m_unread = true;
+    QByteArray bytes;
+    QString why;
+    bool exists = false;
+    if (!readSettingsBytes(m_path, kMaxBytes, &bytes, &why, &exists)) {
+        m_unread = exists;
+        if (exists) {
+            m_error = m_unreadWhy = why;
+            warnOnce(m_path, why);
+        } else {
+            m_error = u"Die Datei fehlt."_qs;
+        }
         return false;
     }
 
@@ -154,30 +232,25 @@ QByteArray SettingsFile::encoded() const
 
 bool SettingsFile::save()
 {
-    m_error.clear();
     if (m_unread) {
-        m_error = u"Die vorhandene Datei kann nicht gelesen werden und wird nicht überschrieben"_qs;
+        m_error = m_unreadWhy;
+        if (!QFileInfo(m_path).isDir())
+            m_error = (m_error + u" Die vorhandene Datei wird nicht überschrieben."_qs).trimmed();
         return false;
     }
+    m_error.clear();
     // Nothing changed: the file stays as it is, untouched.
     if (!m_changed)
         return true;
     const QFileInfo info(m_path);
+    errno = 0;
     if (!QDir().mkpath(info.absolutePath())) {
-        m_error = u"Verzeichnis kann nicht angelegt werden"_qs;
+        m_error = u"Der Ordner \"%1\" kann nicht angelegt werden: %2"_qs.arg(
+            QDir::toNativeSeparators(info.absolutePath()), fileerror::sentence(errno != 0 ? errno : EACCES));
         return false;
     }
-    const QByteArray bytes = encoded();
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        m_error = f.errorString();
+    if (!fileerror::writeReplacing(m_path, encoded(), &m_error))
         return false;
-    }
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        m_error = f.errorString();
-        f.cancelWriting();
-        return false;
-    }
     m_changed = false;
     return true;
 }
@@ -265,4 +338,9 @@ void SettingsFile::insertLine(qsizetype at, const QString &text)
     m_lines.insert(at, text);
     m_raw.insert(at, std::nullopt);
     m_changed = true;
+}
+
+void SettingsFile::setWarningHandler(std::function<void(const QString &)> handler)
+{
+    warningHandler() = std::move(handler);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // A settings file of sections and keys ("[section]" lines, then "key=value"
@@ -27,12 +28,22 @@ public:
     void setPath(const QString &path) { m_path = path; }
 
     // Reads the file; false when it is missing or unreadable (then empty).
+    // Only a regular file of at most kMaxBytes is read: anything else standing
+    // under the name (a pipe, a device such as /dev/zero, a folder, a file too
+    // large for settings) counts as missing, is never written over, and is
+    // reported once per run through the warning handler.
     bool load();
     // Writes the file atomically when a value changed since load(); false
     // (with errorString) when it cannot be written.  A file that exists but could not be read by the last load() is
     // not replaced: its lines are unknown and would be lost.
     bool save();
+    // Why the last load() or save() failed, in German sentences.
     QString errorString() const { return m_error; }
+
+    static constexpr qint64 kMaxBytes = 1 << 20;
+    // Shows a warning about a settings file that cannot be read although it
+    // exists; given once per file and run.  Without a handler nothing is shown.
+    static void setWarningHandler(std::function<void(const QString &)> handler);
 
     bool contains(const QString &section, const QString &key) const;
     QString value(const QString &section, const QString &key, const QString &fallback = QString()) const;
@@ -59,6 +70,7 @@ private:
     QStringList m_lines;
     QList<std::optional<QByteArray>> m_raw;  // per line: its bytes as read; none when changed or new
     bool m_unread = false;    // the file exists, but load() could not read it
+    QString m_unreadWhy;
     bool m_changed = false;
     Encoding m_encoding = Encoding::Utf8;   // of a new file too
     bool m_byteOrderMark = false;

@@ -1,6 +1,8 @@
 #include "tablestore.h"
 
+#include "fileerror.h"
 #include "numberformat.h"
+#include "sqlitecheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +14,9 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace {
@@ -190,10 +194,11 @@ bool TableStore::open(const QString &dataDir)
     }
     m_filePath = QDir(dataDir).filePath(m_def.fileName);
 
+    bool damaged = false;
     if (!QFileInfo::exists(m_filePath)) {
         if (!createTable(m_filePath))
             return false;
-    } else if (!checkFile(m_filePath)) {
+    } else if (!checkFile(m_filePath) || !checkHealth(&damaged)) {
         return false;
     }
 
@@ -203,6 +208,9 @@ bool TableStore::open(const QString &dataDir)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, conn);
         db.setDatabaseName(m_filePath);
+        // Nothing is ever written into a file with damaged rows.
+        if (damaged)
+            db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_qs);
         if (!db.open()) {
             const QString why = errorText(db.lastError());
             db = QSqlDatabase();
@@ -321,6 +329,51 @@ bool TableStore::checkFile(const QString &path)
     return true;
 }
 
+// SQLite's quick check before the table is used.  Damaged orders are built
+// anew from the rows, after a copy of the file has been kept beside it, and
+// the user is told.  Damaged rows are not mended: the user may look at the
+// table read-only (`damaged` is then set) or leave it unopened.
+bool TableStore::checkHealth(bool *damaged)
+{
+    const sqlitecheck::Finding finding = sqlitecheck::examine(m_filePath, QFileInfo(m_filePath).absolutePath());
+    QString problem;
+    switch (finding.health) {
+    case sqlitecheck::Health::Sound:
+    case sqlitecheck::Health::Unknown:   // the open itself will tell
+        return true;
+    case sqlitecheck::Health::IndexesDamaged: {
+        QString copy, why;
+        if (sqlitecheck::rebuildIndexes(m_filePath, &copy, &why)) {
+            if (m_prompter)
+                m_prompter->tell(PromptKind::Information,
+                                 u"Die Sortierungen der Tabelle \"%1\" waren beschädigt und wurden aus den Datensätzen neu "
+                                 "aufgebaut; die Datensätze selbst sind unversehrt. Die Datei, wie sie vorher war, liegt als "
+                                 "\"%2\" daneben."_qs.arg(m_filePath, QDir::toNativeSeparators(QFileInfo(copy).fileName())));
+            return true;
+        }
+        problem = u"Die Sortierungen der Tabelle \"%1\" sind beschädigt und lassen sich nicht neu aufbauen: %2 "
+                  "Die Datei bleibt unverändert."_qs.arg(m_filePath, why);
+        break;
+    }
+    case sqlitecheck::Health::DataDamaged:
+        problem = u"Die Tabelle \"%1\" ist beschädigt: die Prüfung der Datenbank findet Fehler in den Datensätzen "
+                  "selbst. Die Datei bleibt unverändert; an ihr wird nichts repariert. Bitte spielen Sie eine Sicherung "
+                  "ein oder lassen Sie die Datei prüfen."_qs.arg(m_filePath);
+        break;
+    }
+    const QString question = problem + u"\n\nSoll die Tabelle nur zum Lesen geöffnet werden? Die Daten lassen sich dann "
+                                       "ansehen und drucken, aber keine Änderung wird gespeichert."_qs;
+    const PromptButton answer = m_prompter ? m_prompter->ask(PromptKind::Warning, question, PromptButton::Yes | PromptButton::No,
+                                                             PromptButton::Yes)
+                                           : PromptButton::Yes;
+    if (answer != PromptButton::Yes) {
+        m_error = problem + u" Sie wird nicht geöffnet."_qs;
+        return false;
+    }
+    *damaged = true;
+    return true;
+}
+
 QStringList TableStore::tableStatements(const TableDefinition &definition)
 {
     QStringList defs;
@@ -371,8 +424,8 @@ bool TableStore::createTable(const QString &path)
         }
     }
     QSqlDatabase::removeDatabase(conn);
-    if (why.isEmpty() && !QFile::rename(temp, path))
-        why = u"Umbenennen fehlgeschlagen"_qs;
+    if (why.isEmpty() && ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+        why = fileerror::sentence(errno);
     if (!why.isEmpty()) {
         QFile::remove(temp);
         reportError(u"Die Tabelle \"%1\" kann nicht angelegt werden: %2"_qs.arg(path, why));

@@ -226,6 +226,7 @@ private:
     struct Sql;
 
     bool checkFile(const QString &path);
+    bool checkHealth(bool *damaged);
     bool createTable(const QString &path);
     bool ensureOrders();
     bool probeWritable();

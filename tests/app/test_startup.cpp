@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "oldtables.h"
 #include "singleinstance.h"
+#include "printsettings.h"
+#include "settingsfile.h"
 #include "startup.h"
 #include "takeover.h"
 #include "uitestenv.h"
@@ -9,6 +11,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -24,6 +28,7 @@ private slots:
     void oldTablesAreTakenOverAfterOneQuestion();
     void refusedTakeOverStartsNothing();
     void interruptedTakeOverIsFinishedAtStart();
+    void settingsFileThatIsAPipeIsNamedOnceAndPassedOver();
 
 private:
     UiTestDir m_dir;
@@ -124,7 +129,7 @@ void TestStartup::oldTablesAreTakenOverAfterOneQuestion()
     QCOMPARE(shown[0], u"Im Datenordner \"daten\" liegen Tabellen im alten Paradox-Format: KQ.DB, eigentmr.db, Orte.DB, stdbem.DB.\n\n"
                        "Sollen sie jetzt übernommen werden? Die alten Dateien werden dabei unverändert in den Ordner \"%1\" gelegt.\n\n"
                        "Ohne Übernahme startet das Programm nicht; die Dateien bleiben dann, wie sie sind."_qs.arg(backup));
-    QVERIFY2(shown[1].startsWith(u"Die alten Tabellen wurden übernommen:\n  kq.db: 4 Datensätze\n"_qs), qPrintable(shown[1]));
+    QVERIFY2(shown[1].startsWith(u"Die alten Tabellen wurden übernommen:\n  kq.db (Anlagen): 4 Datensätze\n"_qs), qPrintable(shown[1]));
     QVERIFY(MessageBox::unexpectedTexts().isEmpty());
 
     // The main window opens the taken-over tables; the first record is current.
@@ -172,6 +177,31 @@ void TestStartup::interruptedTakeOverIsFinishedAtStart()
              qPrintable(shown[0]));
     QVERIFY(!TakeOver::isPending(u"daten"_qs));
     QCOMPARE(oldtables::mismatch(u"daten"_qs), QString());
+}
+
+// A pipe in place of KQ2.ini would stall every start that opened it: the
+// window comes up with the defaults, and the user is told once.
+void TestStartup::settingsFileThatIsAPipeIsNamedOnceAndPassedOver()
+{
+    const QString ini = settings::settingsFilePath();
+    QVERIFY(QDir().mkpath(QFileInfo(ini).absolutePath()));
+    QFile::remove(ini);
+    QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    MessageBox::setScripted(true);
+    startup::warnAboutUnreadableSettings();
+    {
+        TForm1 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCoreApplication::processEvents();
+        QCOMPARE(w.printSettings().headerLine3, QString());
+    }
+    SettingsFile::setWarningHandler({});
+    QFile::remove(ini);
+    const QStringList warnings = MessageBox::shownTexts().filter(u"Einstellungsdatei"_qs);
+    QCOMPARE(warnings, QStringList{u"Die Einstellungsdatei \"%1\" wird nicht gelesen: Sie ist keine gewöhnliche Datei "
+                                   "(sondern etwa eine Pipe oder ein Gerät). Es gelten die Voreinstellungen; "
+                                   "die Datei wird nicht überschrieben."_qs.arg(ini)});
 }
 
 int main(int argc, char *argv[])

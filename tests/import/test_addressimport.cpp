@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -81,6 +82,8 @@ private slots:
     void emptyTableGetsANewRecord();
     void unreadableExportFileChangesNothing_data();
     void unreadableExportFileChangesNothing();
+    void notAnExportFileChangesNothing_data();
+    void notAnExportFileChangesNothing();
     void exportRun_data();
     void exportRun();
     void libraryMissingAtImportTime();
@@ -359,6 +362,18 @@ void TestAddressImport::exportFileByLineMap_data()
     QTest::newRow("Windows-1252 characters")
         << Source::SchoCom << QByteArray("\r\n\r\nStra\xdf" "e \x80 \x84" "Zitat\x93\r\n")
         << QVariantMap{{u"E_anrede"_qs, QString()}, {u"E_Name"_qs, u"Straße € „Zitat“"_qs}};
+    // Other encodings a newer program may write: UTF-8 (with or without its
+    // mark) and UTF-16 with a byte-order mark.
+    const QString text = u"Herrn\r\n\r\nJürgen Weiß-Ødegård\r\n"_qs;
+    const QVariantMap names{{u"E_anrede"_qs, u"Herrn"_qs}, {u"E_Name"_qs, u"Jürgen Weiß-Ødegård"_qs}};
+    QTest::newRow("UTF-8") << Source::SchoCom << text.toUtf8() << names;
+    QTest::newRow("UTF-8 with its mark") << Source::SchoCom << QByteArray("\xef\xbb\xbf") + text.toUtf8() << names;
+    QTest::newRow("UTF-16 little-endian") << Source::SchoCom
+                                          << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(text))
+                                          << names;
+    QTest::newRow("UTF-16 big-endian") << Source::SchoCom
+                                       << QByteArray(QStringEncoder(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom).encode(text))
+                                       << names;
 }
 
 void TestAddressImport::exportFileByLineMap()
@@ -410,6 +425,50 @@ void TestAddressImport::unreadableExportFileChangesNothing()
     QCOMPARE(m_prompter.asked(),
              QStringList{u"Die Exportdatei %1 kann nicht geöffnet werden. Es wurden keine Adressen übernommen."_qs.arg(
                  QDir::toNativeSeparators(file))});
+    QCOMPARE(m_store->state(), StoreState::Browse);
+    QCOMPARE(currentAddress(), priorValues());
+}
+
+void TestAddressImport::notAnExportFileChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("reason");   // after "Die Datei <path> ist keine Exportdatei: " or the like
+
+    QByteArray random;
+    quint32 x = 4711;
+    for (int i = 0; i < 2000; ++i) {
+        x = x * 1103515245u + 12345u;
+        random.append(char(x >> 24));
+    }
+    QTest::newRow("random bytes") << random << u"enthält ein Steuerzeichen"_qs;
+    QTest::newRow("empty") << QByteArray() << u"ist leer."_qs;
+    QTest::newRow("only a byte-order mark") << QByteArray("\xef\xbb\xbf") << u"ist leer."_qs;
+    QTest::newRow("NUL") << QByteArrayLiteral("Herrn\r\n\r\nHans\0M\r\n") << u"Zeile 3 enthält ein Steuerzeichen (Zeichen U+0000)"_qs;
+    QTest::newRow("0x01") << QByteArray("Herrn\r\n\x01\r\nHans\r\n") << u"Zeile 2 enthält ein Steuerzeichen (Zeichen U+0001)"_qs;
+    QTest::newRow("ESC") << QByteArray("\x1b[31mHerrn\r\n") << u"Zeile 1 enthält ein Steuerzeichen (Zeichen U+001B)"_qs;
+    QTest::newRow("CR inside a line") << QByteArray("Herrn\r\n\r\nHans\rM\r\n") << u"Zeile 3 enthält ein Steuerzeichen (Zeichen U+000D)"_qs;
+    QTest::newRow("UTF-16 without its mark")
+        << QByteArray(QStringEncoder(QStringConverter::Utf16LE).encode(u"Herrn\r\n\r\nHans\r\n"_qs))
+        << u"Zeile 1 enthält ein Steuerzeichen (Zeichen U+0000)"_qs;
+    QTest::newRow("UTF-16 cut in a character") << QByteArrayLiteral("\xff\xfeH\x00" "e") << u"beginnt wie ein UTF-16-Text, ist aber keiner."_qs;
+    QTest::newRow("no address line") << QByteArray("\r\nK-4711\r\n   \r\n\r\n") << u"keine der Zeilen 1 und 3 bis 12"_qs;
+}
+
+// A file that is no export file is refused with its reason; the record stays
+// as it was, so no control character ever reaches a field.
+void TestAddressImport::notAnExportFileChangesNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, reason);
+    openStoreWithRecord();
+    const QString path = m_dir->filePath(u"AbnSch.EXP"_qs);
+    QVERIFY(writeFile(path, file));
+    QCOMPARE(importExportFile(path, Source::SchoCom, *m_store, m_prompter), Outcome::NotImported);
+    QCOMPARE(m_prompter.asked().size(), 1);
+    const QString message = m_prompter.asked().first();
+    QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains(reason)
+                 && message.endsWith(u" Es wurden keine Adressen übernommen."_qs),
+             qPrintable(message));
     QCOMPARE(m_store->state(), StoreState::Browse);
     QCOMPARE(currentAddress(), priorValues());
 }

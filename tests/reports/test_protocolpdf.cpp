@@ -67,6 +67,7 @@ private slots:
     void wordsLandWhereTheyWerePlaced();
     void documentInformationAndFonts();
     void unwritableFileIsReported();
+    void controlCharactersStayOutOfTitleAndAuthor();
 
 private:
     PrintSettings m_settings = fixtures::printSettings();
@@ -166,8 +167,32 @@ void TestProtocolPdf::unwritableFileIsReported()
     const QString file = m_dir.filePath(u"fehlt/da.pdf"_qs);
     QString error;
     QVERIFY(!writePdf(m_protocols.layOut(fixtures::interconnection(), 2), file, {}, &error));
-    QVERIFY2(error.startsWith(u"Die Datei %1 kann nicht geschrieben werden"_qs.arg(file)), qPrintable(error));
+    QCOMPARE(error, u"Die Datei %1 kann nicht geschrieben werden: Der Ordner fehlt."_qs.arg(file));
 
+}
+
+// Texts from the record and the settings reach the document information
+// without their control characters.
+void TestProtocolPdf::controlCharactersStayOutOfTitleAndAuthor()
+{
+    Record r = fixtures::interconnection();
+    r.setValue(u"A_Name"_qs, u"Wohnhaus\u001b[2J\r\nBrenner\u0000"_qs);
+    PrintSettings withTab = m_settings;
+    withTab.headerLine1 = u"Martin\tRuss\u0007"_qs;
+    const Protocols protocols([&withTab]() -> const PrintSettings & { return withTab; });
+    const QString file = m_dir.filePath(u"steuerzeichen.pdf"_qs);
+    QString error;
+    QVERIFY2(writePdf(protocols.layOut(r, 2), file, protocols.pdfInfo(r), &error), qPrintable(error));
+
+    const QString info = run(u"pdfinfo"_qs, {file});
+    QVERIFY2(info.contains(u"Title:           Protokoll Luftverbund – Wohnhaus [2J Brenner, Lindenstraße 12, Esslingen\n"_qs),
+             qPrintable(info));
+    QVERIFY2(info.contains(u"Author:          Martin Russ\n"_qs), qPrintable(info));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    for (const char c : {'\x1b', '\x07', '\t'})
+        QVERIFY2(!bytes.contains(QByteArray("Wohnhaus") + c) && !bytes.contains(QByteArray("Martin") + c), qPrintable(QString::number(c)));
 }
 
 QTEST_MAIN(TestProtocolPdf)

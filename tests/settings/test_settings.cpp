@@ -1,6 +1,7 @@
 #include "apppaths.h"
 #include "printsettings.h"
 #include "settingsfile.h"
+#include "smallfilesystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +48,9 @@ private slots:
     void unchangedValuesLeaveTheFileUntouched();
     void writeFailures();
     void unreadableFileIsNotReplaced();
+    void onlyAPlainFileIsRead_data();
+    void onlyAPlainFileIsRead();
+    void fullDiskIsSaidInGerman();
     void headerLine1IsTheAccountName();
     void applicationPathsStandInForTheRegistry();
 
@@ -252,7 +258,7 @@ void TestSettings::writeFailures()
     QVERIFY(QDir().mkpath(m_ini));
     ScriptedPrompter prompter;
     QVERIFY(!settings::savePrintSettings(PrintSettings(), &prompter));
-    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden"_qs.arg(m_ini)});
+    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden. An dieser Stelle steht ein Ordner."_qs.arg(m_ini)});
     // At the end of the program the failure goes unnoticed.
     settings::saveDefaultRoomHeight(2.7);
     QVERIFY(QFileInfo(m_ini).isDir());
@@ -267,10 +273,83 @@ void TestSettings::unreadableFileIsNotReplaced()
         QSKIP("this account reads files without read permission");
     ScriptedPrompter prompter;
     QVERIFY(!settings::savePrintSettings(PrintSettings(), &prompter));
-    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden"_qs.arg(m_ini)});
+    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden. Keine Leseberechtigung. "
+                                           "Die vorhandene Datei wird nicht überschrieben."_qs.arg(m_ini)});
     settings::saveDefaultRoomHeight(2.7);
     QVERIFY(QFile::setPermissions(m_ini, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     QCOMPARE(readText(m_ini), content);
+}
+
+void TestSettings::onlyAPlainFileIsRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("pipe") << u"fifo"_qs << u"Sie ist keine gewöhnliche Datei (sondern etwa eine Pipe oder ein Gerät)."_qs;
+    QTest::newRow("link to /dev/zero") << u"zero"_qs << u"Sie ist keine gewöhnliche Datei (sondern etwa eine Pipe oder ein Gerät)."_qs;
+    QTest::newRow("larger than 1 MB") << u"big"_qs << u"Sie ist größer als 1 MB und damit keine Einstellungsdatei."_qs;
+}
+
+// Whatever stands under the settings file's name but a plain file of sane
+// size is taken for a missing file: no stall, the defaults, one warning, and
+// it is never written over.
+void TestSettings::onlyAPlainFileIsRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QVERIFY(QDir().mkpath(QFileInfo(m_ini).absolutePath()));
+    const QByteArray big = "[BKM]\nkz2=, Meisterbetrieb\n" + QByteArray(SettingsFile::kMaxBytes, ';');
+    if (kind == u"fifo"_qs)
+        QCOMPARE(::mkfifo(QFile::encodeName(m_ini).constData(), 0600), 0);
+    else if (kind == u"zero"_qs)
+        QVERIFY(QFile::link(u"/dev/zero"_qs, m_ini));
+    else
+        writeText(m_ini, big);
+
+    QStringList warnings;
+    SettingsFile::setWarningHandler([&warnings](const QString &text) { warnings << text; });
+    const PrintSettings s = settings::loadPrintSettings();
+    QCOMPARE(s.headerLine2, QString());
+    QVERIFY(s.printAddress);
+    QCOMPARE(settings::loadDefaultRoomHeight(), settings::kDefaultRoomHeight);
+    QCOMPARE(warnings, QStringList{u"Die Einstellungsdatei \"%1\" wird nicht gelesen: %2 Es gelten die Voreinstellungen; "
+                                   "die Datei wird nicht überschrieben."_qs.arg(m_ini, reason)});
+
+    ScriptedPrompter prompter;
+    QVERIFY(!settings::savePrintSettings(PrintSettings(), &prompter));
+    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden. %2 Die vorhandene Datei wird nicht überschrieben."_qs
+                                               .arg(m_ini, reason)});
+    settings::saveDefaultRoomHeight(3.1);
+    SettingsFile::setWarningHandler({});
+    const QFileInfo after(m_ini);
+    if (kind == u"fifo"_qs) {
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(m_ini).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    } else if (kind == u"zero"_qs) {
+        QCOMPARE(after.symLinkTarget(), u"/dev/zero"_qs);
+    } else {
+        QCOMPARE(readText(m_ini), big);
+    }
+    QCOMPARE(warnings.size(), 1);
+}
+
+// A full medium is said in German, from the error number; the old file stays whole.
+void TestSettings::fullDiskIsSaidInGerman()
+{
+    const QString folder = QFileInfo(m_ini).absolutePath();
+    SmallFileSystem disk(folder, u"size=64k"_qs);
+    if (!disk.mounted())
+        QSKIP(SmallFileSystem::skipReason());
+    const QByteArray before = "[BKM]\nkz2=alt\n";
+    writeText(m_ini, before);
+    disk.fill();
+    PrintSettings s;
+    s.headerLine2 = QString(20000, u'x');
+    ScriptedPrompter prompter;
+    QVERIFY(!settings::savePrintSettings(s, &prompter));
+    QCOMPARE(prompter.asked(), QStringList{u"nach %1 kann nicht geschrieben werden. Der Datenträger ist voll."_qs.arg(m_ini)});
+    QCOMPARE(readText(m_ini), before);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase), (QStringList{u"fueller"_qs, u"KQ2.ini"_qs}));
 }
 
 void TestSettings::headerLine1IsTheAccountName()

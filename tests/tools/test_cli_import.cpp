@@ -2,6 +2,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -38,6 +39,8 @@ private slots:
     void fieldsOfAnExportFile();
     void refusesWhatItCannotRead_data();
     void refusesWhatItCannotRead();
+    void encodingsAndFilesThatAreNone_data();
+    void encodingsAndFilesThatAreNone();
 
 private:
     QTemporaryDir m_dir;
@@ -81,6 +84,7 @@ void TestCliImport::fieldsOfAnExportFile()
     QCOMPARE(r.err, QString());
     QCOMPARE(r.out.value(u"source"_qs).toString(), source);
     QCOMPARE(r.out.value(u"lines"_qs).toInt(), 12);
+    QCOMPARE(r.out.value(u"encoding"_qs).toString(), u"Windows-1252"_qs);
     const QJsonObject fields = r.out.value(u"fields"_qs).toObject();
     QCOMPARE(fields.value(u"E_plz"_qs).toString(), ownerPlz);
     QCOMPARE(fields.value(u"E_ort"_qs).toString(), ownerTown);
@@ -113,6 +117,49 @@ void TestCliImport::refusesWhatItCannotRead()
     QCOMPARE(r.exitCode, 2);
     QVERIFY(r.out.isEmpty());
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
+}
+
+void TestCliImport::encodingsAndFilesThatAreNone_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("result");   // the encoding read, or part of the message
+
+    const QString text = u"Herrn\r\n\r\nJürgen Weiß\r\n"_qs;
+    QTest::newRow("UTF-8") << text.toUtf8() << 0 << u"UTF-8"_qs;
+    QTest::newRow("UTF-16") << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom).encode(text))
+                            << 0 << u"UTF-16"_qs;
+    QByteArray random;
+    for (int i = 0; i < 1000; ++i)
+        random.append(char((i * 7919 + 13) % 256));
+    QTest::newRow("random bytes") << random << 2 << u"ist keine Exportdatei: Zeile 1 enthält ein Steuerzeichen"_qs;
+    QTest::newRow("empty") << QByteArray() << 2 << u"ist leer. Es wurden keine Adressen übernommen."_qs;
+    QTest::newRow("ESC in a name") << QByteArray("Herrn\r\n\r\nJ\x1b[2Jrgen\r\n") << 2
+                                   << u"Zeile 3 enthält ein Steuerzeichen (Zeichen U+001B)"_qs;
+}
+
+// The encodings it reads, and files it refuses with status 2 and a German message.
+void TestCliImport::encodingsAndFilesThatAreNone()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, result);
+    const QString path = m_dir.filePath(u"AbnSch.EXP"_qs);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(file);
+    f.close();
+
+    const Run r = cli({u"import"_qs, path});
+    QCOMPARE(r.exitCode, exitCode);
+    if (exitCode == 0) {
+        QCOMPARE(r.err, QString());
+        QCOMPARE(r.out.value(u"encoding"_qs).toString(), result);
+        QCOMPARE(r.out.value(u"fields"_qs).toObject().value(u"E_Name"_qs).toString(), u"Jürgen Weiß"_qs);
+    } else {
+        QVERIFY(r.out.isEmpty());
+        QVERIFY2(r.err.startsWith(u"ofenring-cli import: Die "_qs) && r.err.contains(path) && r.err.contains(result), qPrintable(r.err));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliImport)

@@ -2,11 +2,14 @@
 
 #include "protocolfixtures.h"
 #include "recordstore.h"
+#include "smallfilesystem.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -54,9 +57,12 @@ private slots:
     void everyRecordIntoAFolder();
     void refusals_data();
     void refusals();
+    void fullDiskIsSaidInGerman();
+    void outputThatCannotBeWrittenEndsWithStatus3();
+    void settingsFileThatIsAPipeDoesNotStall();
 
 private:
-    Run cli(const QStringList &args);
+    Run cli(const QStringList &args, const QString &output = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QList<int> m_keys;
@@ -75,14 +81,18 @@ void TestCliProtocol::init()
     ini.write("[BKM]\nkz3=Tel. 0711 999888\nadressedrucken=0\n");
 }
 
-Run TestCliProtocol::cli(const QStringList &args)
+Run TestCliProtocol::cli(const QStringList &args, const QString &output)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_CONFIG_HOME"_qs, m_dir->filePath(u"config"_qs));
     env.remove(u"QT_QPA_PLATFORM"_qs);
+    // As from cron: Qt would note the missing runtime folder on standard error.
+    env.remove(u"XDG_RUNTIME_DIR"_qs);
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(m_dir->path());
+    if (!output.isEmpty())
+        p.setStandardOutputFile(output);
     p.start(QStringLiteral(OFENRING_CLI), QStringList{u"protokoll"_qs} + args);
     if (!p.waitForFinished(60000))
         qFatal("ofenring-cli did not finish");
@@ -95,6 +105,7 @@ void TestCliProtocol::oneRecord()
     const Run r = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QCOMPARE(r.out, file + u'\n');
+    QCOMPARE(r.err, QString());
     const QString text = pdfText(file);
     QVERIFY(text.contains(u"Berechnung des Ofenringes für Feuerstätten"_qs));
     QVERIFY(text.contains(u"Tel. 0711 999888"_qs));   // header line 3 from the settings file
@@ -145,7 +156,9 @@ void TestCliProtocol::refusals_data()
                                 << u"\"eins\" ist keine gültige laufende Nummer."_qs;
     QTest::newRow("unbekannt") << QStringList{u"--farbe"_qs} << 2 << u"Unbekannte Option \"--farbe\"."_qs;
     QTest::newRow("Verzeichnis fehlt") << QStringList{u"--lfd"_qs, u"1"_qs, u"--pdf"_qs, u"gibt/es/nicht.pdf"_qs} << 1
-                                       << u"kann nicht geschrieben werden"_qs;
+                                       << u"Die Datei gibt/es/nicht.pdf kann nicht geschrieben werden: Der Ordner fehlt."_qs;
+    QTest::newRow("ein Ordner") << QStringList{u"--lfd"_qs, u"1"_qs, u"--pdf"_qs, u"daten"_qs} << 1
+                                << u"Die Datei daten kann nicht geschrieben werden: An dieser Stelle steht ein Ordner."_qs;
 }
 
 void TestCliProtocol::refusals()
@@ -157,6 +170,48 @@ void TestCliProtocol::refusals()
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     QVERIFY(!QFile::exists(m_dir->filePath(u"x.pdf"_qs)));
+}
+
+void TestCliProtocol::fullDiskIsSaidInGerman()
+{
+    const QString folder = m_dir->filePath(u"voll"_qs);
+    SmallFileSystem disk(folder, u"size=256k"_qs);
+    if (!disk.mounted())
+        QSKIP(SmallFileSystem::skipReason());
+    disk.fill();
+    const QString file = QDir(folder).filePath(u"protokoll.pdf"_qs);
+    const Run r = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file});
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.err, u"ofenring-cli protokoll: Die Datei %1 kann nicht geschrieben werden: Der Datenträger ist voll.\n"_qs.arg(file));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{u"fueller"_qs});
+}
+
+// Like the other subcommands: output that does not arrive is an error.
+void TestCliProtocol::outputThatCannotBeWrittenEndsWithStatus3()
+{
+    if (!QFile::exists(u"/dev/full"_qs))
+        QSKIP("this system has no /dev/full to play a full disk");
+    const QString file = m_dir->filePath(u"lv.pdf"_qs);
+    const Run r = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file}, u"/dev/full"_qs);
+    QCOMPARE(r.exitCode, 3);
+    QCOMPARE(r.err, u"Die Ausgabe kann nicht geschrieben werden: Der Datenträger ist voll.\n"_qs);
+    QVERIFY(QFileInfo(file).size() > 0);
+}
+
+// A pipe in place of KQ2.ini is passed over with one warning: the protocol
+// comes with the default letterhead instead of waiting for a writer.
+void TestCliProtocol::settingsFileThatIsAPipeDoesNotStall()
+{
+    const QString ini = m_dir->filePath(u"config/Ofenring/KQ2.ini"_qs);
+    QVERIFY(QFile::remove(ini));
+    QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    const QString file = m_dir->filePath(u"lv.pdf"_qs);
+    const Run r = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.err, u"ofenring-cli: Die Einstellungsdatei \"%1\" wird nicht gelesen: Sie ist keine gewöhnliche Datei "
+                    "(sondern etwa eine Pipe oder ein Gerät). Es gelten die Voreinstellungen; die Datei wird nicht "
+                    "überschrieben.\n"_qs.arg(ini));
+    QVERIFY(!pdfText(file).contains(u"Tel. 0711 999888"_qs));
 }
 
 QTEST_MAIN(TestCliProtocol)

@@ -379,14 +379,16 @@ CliResult runImport(const QStringList &args)
         return badInput(u"Der Dateiname nennt die Quelle nicht; bitte --quelle schocom oder --quelle abnahme angeben."_qs);
 
     QStringList lines;
-    if (!readExportFile(path, &lines))
-        return badInput(unreadableFileMessage(path));
+    QString error, encoding;
+    if (!readExportFile(path, &lines, &error, &encoding))
+        return badInput(error);
     QJsonObject fields;
     for (const FieldValue &v : fieldsFromLines(lines, sourceDef(*source).splitsPlaces))
         fields.insert(v.field, storedValue(v.field, v.value));
     QJsonObject out;
     out.insert(u"source"_qs, *source == Source::SchoCom ? u"schocom"_qs : u"abnahme"_qs);
     out.insert(u"lines"_qs, int(lines.size()));
+    out.insert(u"encoding"_qs, encoding);
     out.insert(u"fields"_qs, fields);
     return {0, toJsonLine(out), {}};
 }
@@ -450,9 +452,13 @@ const std::vector<CliCommand> &cliCommands()
          "  Aufruf: ofenring-cli import [--quelle schocom|abnahme] DATEI (liest nicht von der\n"
          "          Standardeingabe). Ohne --quelle entscheidet der Dateiname: AbnSch.EXP (*.EXP)\n"
          "          SchoCom, export.txt (*.txt) Abnahme; bei Abnahme werden PLZ und Ort der Zeilen 7\n"
-         "          und 12 getrennt.\n"
+         "          und 12 getrennt. Gelesen wird UTF-16 (mit Byte-Order-Mark), UTF-8 (mit Mark oder\n"
+         "          gültig mit Umlauten) und sonst Windows-1252. Leere Dateien, Dateien mit Steuerzeichen\n"
+         "          (außer den Zeilenenden) und Dateien ohne Angabe in den Zeilen 1 und 3 bis 12 sind\n"
+         "          keine Exportdateien: Status 2.\n"
          "  Ausgabe: {\"fields\": {Feld: Wert, auf die Feldlänge gekürzt; \"\" leert das Feld},\n"
-         "            \"source\": \"schocom\"/\"abnahme\", \"lines\": gelesene Zeilen (höchstens 16)}"_qs,
+         "            \"source\": \"schocom\"/\"abnahme\", \"lines\": gelesene Zeilen (höchstens 16),\n"
+         "            \"encoding\": \"UTF-16\"/\"UTF-8\"/\"Windows-1252\"}"_qs,
          nullptr, &runImport},
         {u"uebernehmen"_qs,
          u"Übernimmt die vier Tabellen im alten Paradox-Format (kq.db, eigentmr.db, orte.db, stdbem.DB\n"
@@ -461,7 +467,9 @@ const std::vector<CliCommand> &cliCommands()
          "  Der alte Ordner wird nur gelesen; der Datenordner darf noch keine Tabellen enthalten. Die alten\n"
          "  Dateien werden unverändert nach DATENORDNER/alt-<Datum> kopiert.\n"
          "  Ausgabe: {\"source\", \"target\", \"backupFolder\", \"originals\": [alte Dateien],\n"
-         "            \"tables\": [{\"table\", \"oldFile\", \"records\", \"codePage\", \"missingFields\",\n"
+         "            \"tables\": [{\"table\", \"oldFile\", \"records\" (übernommen: alle Datensätze der\n"
+         "            Datenblöcke), \"headerRecords\" (Zahl laut Tabellenkopf), \"readerMessages\" (Meldungen der\n"
+         "            Tabellenbibliothek), \"codePage\", \"missingFields\",\n"
          "            \"alwaysEmpty\", \"emptyValues\": {Feld: Anzahl}, \"unreadable\", \"shortened\": [{\"record\",\n"
          "            \"Lfd\", \"field\", \"reason\"}]}]}. Fehlerhafte oder fremde Tabellen: Status 2; kann der\n"
          "            Datenordner nicht geschrieben werden: Status 1."_qs,

@@ -4,8 +4,10 @@
 
 #include "commands.h"
 #include "fieldlimits.h"
+#include "fileerror.h"
 #include "jsonrecord.h"
 #include "protocolcommand.h"
+#include "settingsfile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -14,6 +16,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +37,14 @@ void printHelp(QTextStream &out)
     out << "\nOptionen:\n  --help    diese Hilfe anzeigen\n";
 }
 
+// Standard output could not be written: said in German, from the error number.
+void reportOutputFailure(int error)
+{
+    QTextStream err(stderr);
+    err << "Die Ausgabe kann nicht geschrieben werden"
+        << (error != 0 ? u": "_qs + fileerror::sentence(error) : u"."_qs) << "\n";
+}
+
 // Writes everything to standard output and makes sure it arrived; a full
 // disk or a closed pipe is said in German instead of going unnoticed.
 bool writeOutput(const QByteArray &bytes, QTextStream &err)
@@ -44,21 +55,54 @@ bool writeOutput(const QByteArray &bytes, QTextStream &err)
     if (written)
         return true;
     const int error = errno;
-    err << "Die Ausgabe kann nicht geschrieben werden"
-        << (error == ENOSPC ? ": Der Datenträger ist voll."
-            : error == EPIPE ? ": Der Empfänger hat die Verbindung geschlossen."
-                             : ".")
-        << "\n";
+    err.flush();
+    reportOutputFailure(error);
     return false;
+}
+
+// What reached standard output through other streams (the protocol command
+// prints the files it wrote) must have arrived too.
+bool outputArrived()
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    int error = errno;
+    if (error == 0) {
+        // The write failed earlier, inside the stream that made it, and its
+        // error number is gone; the output is incomplete anyway, so one more
+        // line end asks the medium why.
+        error = ::write(STDOUT_FILENO, "\n", 1) < 0 ? errno : 0;
+    }
+    reportOutputFailure(error);
+    return false;
+}
+
+// Qt's own notes ("QStandardPaths: XDG_RUNTIME_DIR not set …" from a start by
+// cron, font notes of the platform plugin) are not for the companion's
+// users: standard error carries its German messages only.
+void quietQtMessages(QtMsgType, const QMessageLogContext &, const QString &)
+{
+}
+
+void warnOnStandardError(const QString &text)
+{
+    QTextStream err(stderr);
+    err << "ofenring-cli: " << text << "\n";
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    qInstallMessageHandler(quietQtMessages);
+    SettingsFile::setWarningHandler(warnOnStandardError);
     // The protocol command takes options instead of JSON and needs fonts.
-    if (argc >= 2 && qstrcmp(argv[1], "protokoll") == 0)
-        return runProtocolCommand(argc, argv);
+    if (argc >= 2 && qstrcmp(argv[1], "protokoll") == 0) {
+        std::signal(SIGPIPE, SIG_IGN);
+        const int status = runProtocolCommand(argc, argv);
+        return outputArrived() ? status : kExitOutputFailed;
+    }
     QCoreApplication app(argc, argv);
     // A reader that went away is reported as a failed write, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);

@@ -7,13 +7,23 @@
 // Memo fields are passed on as they stand in the record (leader and pointer);
 // the program reads their text from the .MB file itself, because pxlib's own
 // memo reading aborts.
+//
+// The chain of data blocks is walked and checked before pxlib opens the file
+// (paradoxblocks.h), and the records are taken from the blocks of that chain,
+// every record each block holds: the header's record count may be smaller than
+// what the blocks hold, and pxlib would stop at the header's number.  pxlib
+// decodes the values of each record.  What pxlib says about the file goes to
+// standard error, which the program passes on into its report.
 
+#include "paradoxblocks.h"
 #include "paradoxstream.h"
 
 extern "C" {
 #include <paradox.h>
 }
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +74,27 @@ void putInteger(std::int64_t v)
 {
     putU8(Integer);
     putLe<std::int64_t>(v);
+}
+
+// Whether a field's length is one its type can have.  pxlib decodes a value
+// by its type alone and writes past its buffers when the header gives a
+// length that does not belong to the type.
+bool lengthFitsType(const pxfield_t &field)
+{
+    const int len = field.px_flen;
+    switch (static_cast<std::uint8_t>(field.px_ftype)) {
+    case paradoxtype::Alpha: return len >= 1 && len <= 255;
+    case paradoxtype::Short: return len == 2;
+    case paradoxtype::Long:
+    case paradoxtype::AutoInc:
+    case paradoxtype::Date:
+    case paradoxtype::Time: return len == 4;
+    case paradoxtype::Number:
+    case paradoxtype::Currency:
+    case paradoxtype::Timestamp: return len == 8;
+    case paradoxtype::Logical: return len == 1;
+    default: return len >= 1;   // passed on as they stand, never decoded by pxlib
+    }
 }
 
 void reportError(pxdoc_t *, int, const char *message, void *)
@@ -141,9 +172,15 @@ int main(int argc, char **argv)
         return Usage;
     }
     const char *path = argv[1];
-    struct stat st {};
-    if (stat(path, &st) != 0)
-        return NotATable;
+
+    // pxlib gets only a file whose chain of data blocks can be followed.
+    const paradoxblocks::Scan scan = paradoxblocks::scanFile(path);
+    switch (scan.verdict) {
+    case paradoxblocks::Verdict::NotATable: return NotATable;
+    case paradoxblocks::Verdict::Truncated: return Truncated;
+    case paradoxblocks::Verdict::Damaged: return Damaged;
+    case paradoxblocks::Verdict::Sound: break;
+    }
 
     PX_boot();
     pxdoc_t *doc = PX_new();
@@ -157,24 +194,22 @@ int main(int argc, char **argv)
         return NotATable;
     const pxhead_t *head = doc->px_head;
 
-    // The file must be as long as its header says; a cut-off table would
-    // otherwise be read with its last records missing or made of zeros.
-    const long long blockSize = static_cast<long long>(head->px_maxtablesize) * 1024;
-    const long long expected = head->px_headersize + static_cast<long long>(head->px_fileblocks) * blockSize;
-    if (head->px_numrecords < 0 || head->px_headersize <= 0 || blockSize <= 0 || st.st_size < expected)
-        return Truncated;
-
     const int fieldCount = PX_get_num_fields(doc);
     const pxfield_t *fields = PX_get_fields(doc);
     const int recordSize = PX_get_recordsize(doc);
     long long fieldBytes = 0;
     for (int i = 0; i < fieldCount; ++i)
         fieldBytes += fields[i].px_flen;
-    if (fieldCount <= 0 || !fields || recordSize <= 0 || fieldBytes != recordSize)
+    if (fieldCount <= 0 || !fields || recordSize <= 0 || fieldBytes != recordSize
+        || recordSize != scan.header.recordSize)
         return NotATable;
+    for (int i = 0; i < fieldCount; ++i)
+        if (!lengthFitsType(fields[i]))
+            return BadFields;
 
     put(kMagic, kMagicLength);
-    putLe<std::uint32_t>(static_cast<std::uint32_t>(head->px_numrecords));
+    putLe<std::uint32_t>(static_cast<std::uint32_t>(scan.header.headerRecords));
+    putLe<std::uint32_t>(static_cast<std::uint32_t>(scan.records));
     putLe<std::int32_t>(head->px_doscodepage);
     putLe<std::int32_t>(head->px_autoinc);
     putLe<std::uint32_t>(static_cast<std::uint32_t>(fieldCount));
@@ -188,24 +223,33 @@ int main(int argc, char **argv)
     }
     flushOut();
 
-    std::vector<char> record(static_cast<std::size_t>(recordSize));
-    for (int r = 0; r < head->px_numrecords; ++r) {
-        if (!PX_get_record(doc, r, record.data())) {
+    // Every record of every block of the chain, in chain order.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    std::vector<char> block(static_cast<std::size_t>(scan.header.blockSize));
+    std::uint32_t r = 0;
+    for (const paradoxblocks::Block &b : scan.chain) {
+        const ssize_t got = fd < 0 ? -1 : ::pread(fd, block.data(), block.size(), static_cast<off_t>(b.offset));
+        if (got < 6 + static_cast<ssize_t>(b.records) * recordSize) {
             putU8(kRecordFailed);
-            putLe<std::uint32_t>(static_cast<std::uint32_t>(r));
+            putLe<std::uint32_t>(r);
             flushOut();
             return RecordUnreadable;
         }
-        putU8(kRecord);
-        int offset = 0;
-        for (int i = 0; i < fieldCount; ++i) {
-            putValue(doc, fields[i], record.data() + offset);
-            offset += fields[i].px_flen;
+        for (int i = 0; i < b.records; ++i, ++r) {
+            char *record = block.data() + 6 + static_cast<std::size_t>(i) * static_cast<std::size_t>(recordSize);
+            putU8(kRecord);
+            int offset = 0;
+            for (int f = 0; f < fieldCount; ++f) {
+                putValue(doc, fields[f], record + offset);
+                offset += fields[f].px_flen;
+            }
         }
     }
     putU8(kEnd);
     flushOut();
     std::fflush(stdout);
+    if (fd >= 0)
+        ::close(fd);
     PX_close(doc);
     std::fclose(file);
     return 0;

@@ -3,8 +3,9 @@
 // The stream in which ofenring-paradox-reader hands the contents of one old
 // table to the program.  All numbers little-endian.
 //
-//   magic "OFPX1\n"
-//   u32 record count from the table header, i32 code page, i32 next counter value,
+//   magic "OFPX2\n"
+//   u32 record count from the table header, u32 records the data blocks hold,
+//   i32 code page, i32 next counter value,
 //   u32 field count, then per field: u8 type, u32 length, u16 name length, name bytes
 //   per record: 'R' and one value per field; a record that cannot be read: 'F', u32 number
 //   at the end: 'E'
@@ -21,7 +22,7 @@
 
 namespace paradoxstream {
 
-inline constexpr char kMagic[] = "OFPX1\n";
+inline constexpr char kMagic[] = "OFPX2\n";
 inline constexpr int kMagicLength = 6;
 
 enum Tag : std::uint8_t { Null = 0, Integer = 1, Double = 2, Boolean = 3, Bytes = 4, Unreadable = 5 };
@@ -31,7 +32,7 @@ inline constexpr char kRecordFailed = 'F';
 inline constexpr char kEnd = 'E';
 
 // Exit codes of the reader besides 0.
-enum Exit { Usage = 2, NotATable = 3, Truncated = 4, RecordUnreadable = 5, WriteFailed = 6 };
+enum Exit { Usage = 2, NotATable = 3, Truncated = 4, RecordUnreadable = 5, WriteFailed = 6, Damaged = 7, BadFields = 8 };
 
 } // namespace paradoxstream
 

@@ -1,6 +1,8 @@
 #include "paradoxtable.h"
 
 #include "codepage.h"
+#include "controlchars.h"
+#include "paradoxblocks.h"
 #include "paradoxstream.h"
 
 #include <QCoreApplication>
@@ -14,6 +16,33 @@
 namespace {
 
 constexpr char kReaderName[] = "ofenring-paradox-reader";
+// What is kept of the reader's messages; a damaged file may make the table
+// library repeat itself for every record.
+constexpr qsizetype kMessageBytes = 64 * 1024;
+
+// Why the chain of data blocks cannot be followed, in German.
+QString damageText(const paradoxblocks::Scan &scan, const QString &file)
+{
+    using paradoxblocks::Damage;
+    const QString start = u"Die Tabelle \"%1\" ist beschädigt: "_qs.arg(file);
+    const QString end = u" Sie wird nicht gelesen."_qs;
+    switch (scan.damage) {
+    case Damage::RecordTooLong:
+        return start + u"ihre Datensätze (%1 Bytes) passen in keinen Datenblock (%2 Bytes)."_qs.arg(scan.header.recordSize)
+                           .arg(scan.header.blockSize) + end;
+    case Damage::OutsideFile:
+        return start + u"die Kette ihrer Datenblöcke verweist auf den Block %1, der nicht in der Datei liegt."_qs.arg(scan.block) + end;
+    case Damage::Cycle:
+        return start + u"die Kette ihrer Datenblöcke kehrt beim Block %1 zu sich selbst zurück."_qs.arg(scan.block) + end;
+    case Damage::RecordCount:
+        return start + u"die Zahl der Datensätze im Datenblock %1 passt nicht zur Länge eines Datensatzes."_qs.arg(scan.block) + end;
+    case Damage::Encrypted:
+        return u"Die Tabelle \"%1\" ist mit einem Kennwort verschlüsselt, oder ihr Kopf ist beschädigt. Sie kann nicht gelesen werden."_qs.arg(file);
+    case Damage::None:
+        break;
+    }
+    return start + u"die Kette ihrer Datenblöcke lässt sich nicht verfolgen."_qs + end;
+}
 
 } // namespace
 
@@ -49,13 +78,11 @@ bool ParadoxTable::looksLikeParadox(const QString &path)
         && f.size() >= headerSize;
 }
 
-int ParadoxTable::headerRecordCount(const QString &path)
+int ParadoxTable::recordsInBlocks(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray h = f.read(10);
-    return h.size() == 10 ? int(qMin<quint32>(qFromLittleEndian<quint32>(h.constData() + 6), INT_MAX)) : 0;
+    const paradoxblocks::Scan scan = paradoxblocks::scanFile(QFile::encodeName(path).constData());
+    return int(qMin<long long>(scan.verdict == paradoxblocks::Verdict::Sound ? scan.records : scan.header.headerRecords,
+                               INT_MAX));
 }
 
 QString ParadoxTable::readerProgram()
@@ -77,12 +104,26 @@ QString ParadoxTable::readerProgram()
 bool ParadoxTable::open()
 {
     m_error.clear();
+    const QString file = QDir::toNativeSeparators(m_path);
+    const paradoxblocks::Scan scan = paradoxblocks::scanFile(QFile::encodeName(m_path).constData());
+    switch (scan.verdict) {
+    case paradoxblocks::Verdict::NotATable:
+        m_error = u"Die Datei \"%1\" ist keine lesbare Paradox-Tabelle."_qs.arg(file);
+        return false;
+    case paradoxblocks::Verdict::Truncated:
+        m_error = u"Die Tabelle \"%1\" ist unvollständig: die Datei ist kürzer, als ihr Kopf angibt."_qs.arg(file);
+        return false;
+    case paradoxblocks::Verdict::Damaged:
+        m_error = damageText(scan, file);
+        return false;
+    case paradoxblocks::Verdict::Sound:
+        break;
+    }
     const QString program = readerProgram();
     if (!QFileInfo(program).isExecutable()) {
         m_error = u"Das Hilfsprogramm \"%1\" zum Lesen alter Tabellen fehlt."_qs.arg(program);
         return false;
     }
-    m_process.setStandardErrorFile(QProcess::nullDevice());
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.start(program, {m_path}, QIODevice::ReadOnly);
     if (!m_process.waitForStarted(m_timeout)) {
@@ -93,6 +134,9 @@ bool ParadoxTable::open()
     if (!need(kMagicLength + 16) || std::memcmp(m_buffer.constData() + m_pos, kMagic, kMagicLength) != 0)
         return fail();
     m_pos += kMagicLength;
+    if (!need(4))
+        return fail();
+    m_headerCount = int(qMin<quint32>(u32(), INT_MAX));
     m_recordCount = int(u32());
     m_codePage = int(qint32(u32()));
     m_nextCounter = int(qint32(u32()));
@@ -190,6 +234,7 @@ bool ParadoxTable::need(qsizetype n)
             m_buffer.remove(0, m_pos);
             m_pos = 0;
         }
+        takeReaderMessages();
         const QByteArray more = m_process.readAllStandardOutput();
         if (!more.isEmpty()) {
             m_buffer += more;
@@ -217,10 +262,15 @@ bool ParadoxTable::fail()
     const QString file = QDir::toNativeSeparators(m_path);
     const bool exited = !m_hung && m_process.state() == QProcess::NotRunning && m_process.exitStatus() == QProcess::NormalExit;
     const int code = exited ? m_process.exitCode() : -1;
+    takeReaderMessages();
     if (code == NotATable)
         m_error = u"Die Datei \"%1\" ist keine lesbare Paradox-Tabelle."_qs.arg(file);
     else if (code == Truncated)
         m_error = u"Die Tabelle \"%1\" ist unvollständig: die Datei ist kürzer, als ihr Kopf angibt."_qs.arg(file);
+    else if (code == BadFields)
+        m_error = u"Die Tabelle \"%1\" ist beschädigt: die Länge eines ihrer Felder passt nicht zu seinem Typ."_qs.arg(file);
+    else if (m_hung)
+        m_error = u"Die Tabelle \"%1\" ist beschädigt; das Lesen blieb stehen und musste abgebrochen werden."_qs.arg(file);
     else
         m_error = u"Die Tabelle \"%1\" ist beschädigt; das Lesen musste abgebrochen werden."_qs.arg(file);
     if (m_process.state() != QProcess::NotRunning) {
@@ -228,6 +278,25 @@ bool ParadoxTable::fail()
         m_process.waitForFinished(5000);
     }
     return false;
+}
+
+void ParadoxTable::takeReaderMessages()
+{
+    const QByteArray more = m_process.readAllStandardError();
+    if (m_messages.size() < kMessageBytes)
+        m_messages += more.left(kMessageBytes - m_messages.size());
+}
+
+QStringList ParadoxTable::readerMessages()
+{
+    takeReaderMessages();
+    QStringList lines;
+    for (const QByteArray &line : m_messages.split('\n')) {
+        const QString text = controlchars::oneLine(QString::fromUtf8(line));
+        if (!text.isEmpty() && !lines.contains(text))
+            lines << text;
+    }
+    return lines;
 }
 
 quint8 ParadoxTable::u8()

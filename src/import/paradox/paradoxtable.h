@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // One field of an old table as its header declares it.
@@ -33,8 +34,9 @@ public:
     // True when the file starts like a Paradox table (a quick look at its
     // header, nothing is decoded).  Says nothing about whether it is sound.
     static bool looksLikeParadox(const QString &path);
-    // The number of records the file's header announces (0 when it cannot be read).
-    static int headerRecordCount(const QString &path);
+    // The number of records the data blocks of the file hold (the header's
+    // number when the blocks cannot be followed; 0 when it cannot be read).
+    static int recordsInBlocks(const QString &path);
     // The helper program: in the library directory of the running program
     // (<prefix>/lib/ofenring) or beside it, else where the build put it.
     static QString readerProgram();
@@ -43,9 +45,14 @@ public:
     // counts as damaged.  Generous by default; even a big table streams steadily.
     void setTimeout(int milliseconds) { m_timeout = milliseconds; }
 
-    // Starts the reader and reads the header; false with errorString() set.
+    // Walks the chain of data blocks (a damaged chain is refused here, before
+    // the table library sees the file), starts the reader and reads the
+    // header; false with errorString() set.
     bool open();
+    // The records the data blocks hold: all of them are read.
     int recordCount() const { return m_recordCount; }
+    // The number of records the header gives; it may differ from recordCount().
+    int headerRecordCount() const { return m_headerCount; }
     int codePage() const { return m_codePage; }
     int nextCounter() const { return m_nextCounter; }
     const QVector<ParadoxField> &fields() const { return m_fields; }
@@ -54,8 +61,13 @@ public:
     // empty) or when the table cannot be read on (errorString() set).
     bool next(QVector<ParadoxValue> &values);
     QString errorString() const { return m_error; }
+    // What the reader (the table library in it) said on standard error, line
+    // by line, so far.
+    QStringList readerMessages();
 
 private:
+    void takeReaderMessages();
+
     bool need(qsizetype n);
     bool fail();
     quint8 u8();
@@ -72,9 +84,11 @@ private:
     bool m_hung = false;
     bool m_done = false;
     int m_recordCount = 0;
+    int m_headerCount = 0;
     int m_codePage = 0;
     int m_nextCounter = 0;
     int m_read = 0;
     QVector<ParadoxField> m_fields;
     QString m_error;
+    QByteArray m_messages;
 };

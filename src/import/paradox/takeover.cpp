@@ -2,6 +2,8 @@
 
 #include "catalogstore.h"
 #include "codepage.h"
+#include "fieldcaptions.h"
+#include "fileerror.h"
 #include "memofile.h"
 #include "paradoxstream.h"
 #include "paradoxtable.h"
@@ -18,6 +20,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QtEndian>
 
 #include <cerrno>
 #include <cmath>
@@ -26,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -66,20 +70,8 @@ QString findEntry(const QString &dir, const QString &name)
 
 QString errnoText(int error)
 {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return u"keine Schreibberechtigung"_qs;
-    case EROFS:
-        return u"der Datenträger ist schreibgeschützt"_qs;
-    case ENOSPC:
-    case EDQUOT:
-        return u"der Datenträger ist voll"_qs;
-    case ENOENT:
-        return u"die Datei fehlt"_qs;
-    default:
-        return u"Systemfehler %1 (%2)"_qs.arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
+    // A file gone between two steps is named as such; everything else as for any write.
+    return error == ENOENT ? u"die Datei fehlt"_qs : fileerror::phrase(error);
 }
 
 bool syncPath(const QString &path, bool directory)
@@ -98,6 +90,60 @@ bool renameFile(const QString &from, const QString &to, QString *why)
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
     *why = errnoText(errno);
+    return false;
+}
+
+// Copies a file; false with the reason in German.
+bool copyFile(const QString &from, const QString &to, QString *why)
+{
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        *why = errno == ENOENT ? u"die Datei fehlt"_qs : fileerror::phrase(errno);
+        return false;
+    }
+    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out < 0) {
+        *why = fileerror::phrase(errno);
+        ::close(in);
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    int error = 0;
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : 0;
+            break;
+        }
+        for (ssize_t done = 0; done < n && error == 0;) {
+            const ssize_t w = ::write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0)
+                error = w < 0 ? errno : ENOSPC;
+            else
+                done += w;
+        }
+        if (error != 0)
+            break;
+    }
+    ::close(in);
+    if (::close(out) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        *why = fileerror::phrase(error);
+    return error == 0;
+}
+
+// Makes a folder and those above it; false with the reason in German.
+bool makeFolder(const QString &path, QString *why)
+{
+    errno = 0;
+    if (QDir().mkpath(path))
+        return true;
+    *why = errno != 0 ? fileerror::phrase(errno) : u"der Ordner kann nicht angelegt werden"_qs;
     return false;
 }
 
@@ -177,6 +223,19 @@ struct Conversion {
     bool empty = false;
 };
 
+// The table engine keeps a picture in the memo file behind a head of its own:
+// 01 00 00 01, then the picture's length (u32).  The field holds the picture
+// itself; a value without that head, or whose length does not match, stays
+// as it is.
+QByteArray withoutPictureHead(const QByteArray &bytes)
+{
+    constexpr qsizetype kHead = 8;
+    if (bytes.size() < kHead || !bytes.startsWith(QByteArray("\x01\x00\x00\x01", 4)))
+        return bytes;
+    const quint32 length = qFromLittleEndian<quint32>(bytes.constData() + 4);
+    return length == quint64(bytes.size() - kHead) ? bytes.mid(kHead) : bytes;
+}
+
 Conversion convert(const FieldDef &def, const ParadoxValue &v, const CodePage &cp, const MemoFile &memo)
 {
     Conversion c;
@@ -237,7 +296,7 @@ Conversion convert(const FieldDef &def, const ParadoxValue &v, const CodePage &c
         break;
     }
     if (def.type == FieldType::Graphic) {
-        c.value = m.bytes;
+        c.value = withoutPictureHead(m.bytes);
         return c;
     }
     QByteArray bytes = m.bytes;
@@ -300,6 +359,8 @@ QJsonObject TakenTable::toJson() const
         {u"table"_qs, table},
         {u"oldFile"_qs, oldFile},
         {u"records"_qs, records},
+        {u"headerRecords"_qs, headerRecords},
+        {u"readerMessages"_qs, QJsonArray::fromStringList(readerMessages)},
         {u"codePage"_qs, codePage},
         {u"missingFields"_qs, QJsonArray::fromStringList(missingFields)},
         {u"alwaysEmpty"_qs, QJsonArray::fromStringList(alwaysEmpty)},
@@ -315,6 +376,8 @@ TakenTable TakenTable::fromJson(const QJsonObject &o)
     t.table = o.value(u"table"_qs).toString();
     t.oldFile = o.value(u"oldFile"_qs).toString();
     t.records = o.value(u"records"_qs).toInt();
+    t.headerRecords = o.value(u"headerRecords"_qs).toInt(t.records);
+    t.readerMessages = toStringList(o.value(u"readerMessages"_qs));
     t.codePage = o.value(u"codePage"_qs).toInt();
     t.missingFields = toStringList(o.value(u"missingFields"_qs));
     t.alwaysEmpty = toStringList(o.value(u"alwaysEmpty"_qs));
@@ -349,33 +412,91 @@ TakeOverReport TakeOverReport::fromJson(const QJsonObject &o)
 QString TakeOverReport::text(const QString &dataDir) const
 {
     const QLocale german(QLocale::German, QLocale::Germany);
+    auto count = [&german](int n) {
+        return u"%1 %2"_qs.arg(german.toString(n), n == 1 ? u"Datensatz"_qs : u"Datensätze"_qs);
+    };
     constexpr int kListed = 10;
     QStringList lines{u"Die alten Tabellen wurden übernommen:"_qs};
-    for (const TakenTable &t : tables)
-        lines << u"  %1: %2 %3"_qs.arg(t.table, german.toString(t.records),
-                                        t.records == 1 ? u"Datensatz"_qs : u"Datensätze"_qs);
     for (const TakenTable &t : tables) {
-        if (!t.alwaysEmpty.isEmpty())
-            lines << QString() << u"%1, in allen Datensätzen leer: %2"_qs.arg(t.table, t.alwaysEmpty.join(u", "_qs));
-        if (!t.missingFields.isEmpty())
-            lines << QString()
-                  << u"%1, in der alten Tabelle nicht vorhanden und leer gelassen: %2%3"_qs.arg(
-                         t.table, t.missingFields.join(u", "_qs),
-                         t.missingFields.contains(u"Lfd"_qs) ? u" (die laufenden Nummern wurden neu vergeben)"_qs : QString());
+        const QString caption = fieldcaptions::tableCaption(t.table);
+        lines << u"  %1%2: %3"_qs.arg(t.table, caption.isEmpty() ? QString() : u" ("_qs + caption + u')', count(t.records));
     }
+    for (const TakenTable &t : tables) {
+        if (t.headerRecords == t.records)
+            continue;
+        lines << QString()
+              << u"%1: Der Kopf der alten Tabelle \"%2\" nennt %3, ihre Datenblöcke enthalten %4. Übernommen wurden alle %4 der Datenblöcke."_qs
+                     .arg(t.table, t.oldFile, count(t.headerRecords), count(t.records));
+    }
+    for (const TakenTable &t : tables) {
+        if (t.readerMessages.isEmpty())
+            continue;
+        lines << QString() << u"Meldungen der Tabellenbibliothek beim Lesen von \"%1\" (im Wortlaut):"_qs.arg(t.oldFile);
+        for (const QString &m : t.readerMessages.mid(0, kListed))
+            lines << u"  "_qs + m;
+        if (t.readerMessages.size() > kListed)
+            lines << u"  … und %1 weitere"_qs.arg(t.readerMessages.size() - kListed);
+    }
+    auto section = [&](const QString &title, const std::function<QString(const TakenTable &)> &entry) {
+        QStringList entries;
+        for (const TakenTable &t : tables) {
+            const QString e = entry(t);
+            if (!e.isEmpty())
+                entries << u"  %1: %2"_qs.arg(t.table, e);
+        }
+        if (!entries.isEmpty())
+            lines << QString() << title << entries;
+    };
+    // Empty in every record: whole groups on the table's line, single fields
+    // on a line for their group.
+    QStringList empties;
+    for (const TakenTable &t : tables) {
+        const fieldcaptions::Described d = fieldcaptions::describeFields(t.table, t.alwaysEmpty, t.missingFields);
+        if (!d.wholeGroups.isEmpty())
+            empties << u"  %1: %2"_qs.arg(t.table, d.wholeGroups.join(u", "_qs));
+        for (const QString &f : d.fields)
+            empties << u"  %1, %2"_qs.arg(t.table, f);
+    }
+    if (!empties.isEmpty())
+        lines << QString() << u"In allen Datensätzen leer und so übernommen:"_qs << empties;
+    section(u"In der alten Tabelle nicht vorhanden und leer gelassen:"_qs, [](const TakenTable &t) {
+        QStringList names;
+        for (const QString &f : t.missingFields)
+            names << fieldcaptions::fieldCaption(t.table, f);
+        QString e = names.join(u", "_qs);
+        if (t.missingFields.contains(u"Lfd"_qs))
+            e += u" (die laufenden Nummern wurden neu vergeben)"_qs;
+        return e;
+    });
+    // One line per field and reason, with the records it concerns.
     auto listNotes = [&](const QString &title, auto member) {
         QStringList entries;
-        for (const TakenTable &t : tables)
+        int total = 0;
+        for (const TakenTable &t : tables) {
+            QList<QPair<QString, QStringList>> byField;   // "field (reason)" -> records
             for (const TakenTable::Note &n : t.*member) {
-                const QString where = n.key != 0 ? u"Lfd %1"_qs.arg(n.key) : u"Datensatz %1"_qs.arg(n.record);
-                entries << u"  %1, %2, %3: %4"_qs.arg(t.table, where, n.field, n.reason);
+                ++total;
+                const QString what = u"%1, %2 (%3)"_qs.arg(t.table, fieldcaptions::fieldCaption(t.table, n.field), n.reason);
+                const QString where = n.key != 0 ? u"%1 (Lfd %2)"_qs.arg(n.record).arg(n.key) : QString::number(n.record);
+                auto it = std::find_if(byField.begin(), byField.end(), [&](const auto &e) { return e.first == what; });
+                if (it == byField.end())
+                    byField.append({what, {where}});
+                else
+                    it->second << where;
             }
+            for (const auto &[what, records] : std::as_const(byField)) {
+                QString list = records.mid(0, kListed).join(u", "_qs);
+                if (records.size() > kListed)
+                    list += u" … und %1 weitere"_qs.arg(records.size() - kListed);
+                entries << u"  %1: %2 %3"_qs.arg(what, records.size() == 1 ? u"Datensatz"_qs : u"Datensätze"_qs, list);
+            }
+        }
         if (entries.isEmpty())
             return;
-        lines << QString() << title.arg(entries.size());
+        lines << QString() << title.arg(total);
         lines << entries.mid(0, kListed);
         if (entries.size() > kListed)
-            lines << u"  … und %1 weitere"_qs.arg(entries.size() - kListed);
+            lines << u"  … und %1 weitere Felder"_qs.arg(entries.size() - kListed);
     };
     listNotes(u"Nicht lesbar und daher leer übernommen (%1):"_qs, &TakenTable::unreadable);
     listNotes(u"Auf die Feldlänge gekürzt (%1):"_qs, &TakenTable::shortened);
@@ -487,8 +608,9 @@ bool TakeOver::plan()
     }
 
     // The target must take files: try it, and say why not in German.
-    if (!QDir().mkpath(m_target))
-        return fail(Problem::Input, u"Der Ordner \"%1\" kann nicht angelegt werden."_qs.arg(target));
+    QString why;
+    if (!makeFolder(m_target, &why))
+        return fail(Problem::Input, u"Der Ordner \"%1\" kann nicht angelegt werden (%2)."_qs.arg(target, why));
     const QString probe = targetPath(kJournal + u".probe"_qs);
     const int fd = ::open(QFile::encodeName(probe).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
@@ -569,7 +691,7 @@ bool TakeOver::run()
 
     int total = 0;
     for (const Planned &t : m_tables)
-        total += ParadoxTable::headerRecordCount(QDir(m_source).filePath(t.oldFile));
+        total += ParadoxTable::recordsInBlocks(QDir(m_source).filePath(t.oldFile));
     int done = 0;
     for (const Planned &t : m_tables) {
         TakenTable taken;
@@ -591,20 +713,21 @@ bool TakeOver::run()
 bool TakeOver::secureCopies()
 {
     const QDir backup(targetPath(m_backup));
-    if (!QDir().mkpath(backup.path()))
-        return fail(Problem::Writing, u"Der Ordner \"%1\" kann nicht angelegt werden."_qs.arg(QDir::toNativeSeparators(backup.path())));
+    QString folderWhy;
+    if (!makeFolder(backup.path(), &folderWhy))
+        return fail(Problem::Writing, u"Der Ordner \"%1\" kann nicht angelegt werden (%2)."_qs.arg(
+                                          QDir::toNativeSeparators(backup.path()), folderWhy));
     for (const QString &name : m_originals) {
         const QString from = QDir(m_source).filePath(name);
         const QString to = backup.filePath(name);
         const QString part = to + kPartSuffix;
         QFile::remove(part);
         QString why;
-        if (!QFile::copy(from, part)) {
-            why = u"Kopieren fehlgeschlagen"_qs;
-        } else if (!syncPath(part, false) || !sameBytes(from, part)) {
-            why = u"die Kopie weicht vom Original ab"_qs;
-        } else {
-            renameFile(part, to, &why);
+        if (copyFile(from, part, &why)) {
+            if (!syncPath(part, false) || !sameBytes(from, part))
+                why = u"die Kopie weicht vom Original ab"_qs;
+            else
+                renameFile(part, to, &why);
         }
         if (!why.isEmpty()) {
             QFile::remove(part);
@@ -629,8 +752,7 @@ bool TakeOver::place()
     };
     const QString backup = targetPath(m_backup);
     if (sameFolder()) {
-        if (!QDir().mkpath(backup)) {
-            why = errnoText(errno);
+        if (!makeFolder(backup, &why)) {
             return failed(u"Der Ordner \"%1\" kann nicht angelegt werden"_qs.arg(QDir::toNativeSeparators(backup)));
         }
         syncPath(m_target, true);
@@ -943,6 +1065,8 @@ bool TakeOver::buildTable(const Planned &t, TakenTable &out, int &done, int tota
         }
         q.finish();
         out.records = record;
+        out.headerRecords = reader.headerRecordCount();
+        out.readerMessages = reader.readerMessages();
         for (int k = 0; k < schema.count(); ++k) {
             if (!present[k] || empties[k] == 0)
                 continue;

@@ -21,7 +21,9 @@ struct TakenTable {
 
     QString table;                   // our table, e.g. "kq.db"
     QString oldFile;                 // the old table as it was found, e.g. "KQ.DB"
-    int records = 0;
+    int records = 0;                 // taken over: every record the data blocks hold
+    int headerRecords = 0;           // the number the old table's header gives
+    QStringList readerMessages;      // what the table library said while reading, as it said it
     int codePage = 0;                // as the old table's header gives it (0: not recorded)
     QStringList missingFields;       // not in the old table; left empty
     QStringList alwaysEmpty;         // empty in every record of the old table
@@ -40,7 +42,9 @@ struct TakeOverReport {
 
     QJsonObject toJson() const;
     static TakeOverReport fromJson(const QJsonObject &o);
-    // The German summary shown after the take-over; `dataDir` as the user knows it.
+    // The German summary shown after the take-over; `dataDir` as the user
+    // knows it.  Fields are named as the user knows them, fields empty in
+    // every record in groups ("Räume R4 bis R7", "Zuluftleitung").
     QString text(const QString &dataDir) const;
 };
 

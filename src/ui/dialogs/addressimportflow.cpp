@@ -64,8 +64,9 @@ void previewExportFile(const QString &path, RecordStore *store, QWidget *parent,
                        const std::function<void(const QString &)> &help)
 {
     QStringList lines;
-    if (!readExportFile(path, &lines)) {
-        MessageBox::error(unreadableFileMessage(path));
+    QString error;
+    if (!readExportFile(path, &lines, &error)) {
+        MessageBox::error(error);
         return;
     }
     auto *dialog = new ExportFilePreviewDialog(path, lines, store->current(), parent);

@@ -1,9 +1,13 @@
+#include "catalogstore.h"
 #include "codepage.h"
+#include "fieldcaptions.h"
 #include "memofile.h"
 #include "paradoxtable.h"
+#include "recordschema.h"
 #include "windows1252.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -69,6 +73,9 @@ private slots:
     void memo();
     void notAMemoFile();
     void recognisesOldTables();
+    void everyFieldHasAGermanName();
+    void emptyFieldsInGroups_data();
+    void emptyFieldsInGroups();
 };
 
 void TestParadoxReading::codePages()
@@ -201,6 +208,84 @@ void TestParadoxReading::recognisesOldTables()
     odd[5] = 5;          // no block size the format knows
     QVERIFY(!ParadoxTable::looksLikeParadox(make(u"c.db"_qs, odd)));
     QVERIFY(!ParadoxTable::looksLikeParadox(make(u"d.db"_qs, "Name;Ort\nMeier;Ulm\n")));
+}
+
+void TestParadoxReading::everyFieldHasAGermanName()
+{
+    const QList<std::pair<QString, const RecordSchema *>> tables = {
+        {u"kq.db"_qs, &RecordSchema::installation()},
+        {u"eigentmr.db"_qs, &CatalogStore::ownerSchema()},
+        {u"orte.db"_qs, &CatalogStore::placeSchema()},
+        {u"stdbem.DB"_qs, &CatalogStore::remarkSchema()},
+    };
+    for (const auto &[table, schema] : tables) {
+        QVERIFY(!fieldcaptions::tableCaption(table).isEmpty());
+        QSet<QString> captions;
+        QStringList all;
+        for (const FieldDef &f : schema->fields()) {
+            captions.insert(fieldcaptions::fieldCaption(table, f.name));
+            all << f.name;
+        }
+        // No two fields share a name in the report, and every field belongs
+        // to a group (a field no group knows would be named as it stands).
+        QCOMPARE(captions.size(), schema->count());
+        QCOMPARE(fieldcaptions::describeFields(table, all).fields, QStringList());
+    }
+    QCOMPARE(fieldcaptions::fieldCaption(u"kq.db"_qs, u"R3V"_qs), u"Raum R3, Volumen"_qs);
+    QCOMPARE(fieldcaptions::fieldCaption(u"kq.db"_qs, u"r2TOF"_qs), u"Raum R2, Tür oder Fenster ins Freie"_qs);
+    QCOMPARE(fieldcaptions::fieldCaption(u"kq.db"_qs, u"Bemerkung"_qs), u"Bemerkung"_qs);
+}
+
+void TestParadoxReading::emptyFieldsInGroups_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("empty");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<QStringList>("whole");
+    QTest::addColumn<QStringList>("fields");
+
+    // Every field of the rooms R4 to R7 except R5's volume.
+    QStringList rooms;
+    const RecordSchema &schema = RecordSchema::installation();
+    for (const FieldDef &f : schema.fields())
+        for (const QString &prefix : {u"R4"_qs, u"R5"_qs, u"R6"_qs, u"R7"_qs})
+            if (fieldcaptions::fieldCaption(u"kq.db"_qs, f.name).startsWith(u"Raum "_qs + prefix) && f.name != u"R5V"_qs)
+                rooms << f.name;
+    QStringList installationRoom;
+    for (const FieldDef &f : schema.fields())
+        if (f.name.startsWith(u"Hr"_qs) && f.name != u"Hrloeff"_qs)
+            installationRoom << f.name;
+
+    QTest::newRow("Räume einzeln, zu zweit") << u"kq.db"_qs << rooms << QStringList() << QStringList{u"Raum R4"_qs, u"Räume R6 und R7"_qs}
+                                             << QStringList{u"Raum R5: Bezeichnung, Nennleistung, Art der Feuerstätte, "
+                                                            "Tür oder Fenster ins Freie, Öffnung, verbunden mit, "
+                                                            "anrechenbare Leistung, Restvolumen, Länge, Breite, Höhe"_qs};
+    QTest::newRow("Räume in einer Reihe") << u"kq.db"_qs << (rooms << u"R5V"_qs) << QStringList() << QStringList{u"Räume R4 bis R7"_qs}
+                                          << QStringList();
+    QTest::newRow("alle Teile des Aufstellungsraums") << u"kq.db"_qs << installationRoom << QStringList()
+                                                      << QStringList{u"Aufstellungsraum"_qs} << QStringList();
+    QTest::newRow("fehlende Felder zählen mit") << u"kq.db"_qs << QStringList{u"OkllP"_qs, u"Okll"_qs}
+                                                << QStringList{u"OkllLaenge"_qs, u"Okllform"_qs, u"OkllS"_qs, u"Okllu45"_qs,
+                                                               u"Okllu90"_qs, u"Okllstats"_qs, u"Okunversorgt"_qs}
+                                                << QStringList{u"Zuluftleitung"_qs} << QStringList();
+    QTest::newRow("einzelne Felder") << u"kq.db"_qs << QStringList{u"A_zusatz"_qs, u"A_gebteil"_qs, u"Zeichnung"_qs}
+                                     << QStringList() << QStringList{u"Zeichnung"_qs}
+                                     << QStringList{u"Aufstellort: Zusatz, Gebäudeteil"_qs};
+    QTest::newRow("Katalog") << u"eigentmr.db"_qs << QStringList{u"Fax"_qs, u"Tel"_qs} << QStringList()
+                             << QStringList{u"Telefon"_qs, u"Fax"_qs} << QStringList();
+}
+
+// Fields empty in every record are named by the groups a sweep knows.
+void TestParadoxReading::emptyFieldsInGroups()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, empty);
+    QFETCH(QStringList, missing);
+    QFETCH(QStringList, whole);
+    QFETCH(QStringList, fields);
+    const fieldcaptions::Described d = fieldcaptions::describeFields(table, empty, missing);
+    QCOMPARE(d.wholeGroups, whole);
+    QCOMPARE(d.fields, fields);
 }
 
 QTEST_GUILESS_MAIN(TestParadoxReading)

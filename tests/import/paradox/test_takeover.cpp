@@ -2,13 +2,16 @@
 #include "oldtables.h"
 #include "paradoxwriter.h"
 #include "paradoxstream.h"
+#include "recordschema.h"
 #include "recordstore.h"
+#include "smallfilesystem.h"
 #include "takeover.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -46,6 +49,22 @@ void writeForeignPlaces(const QDir &daten, const QVector<ParadoxColumn> &columns
     QVERIFY(w.close());
 }
 
+// A place table of `n` records over several data blocks (49 records fill one).
+QList<QVariantMap> manyPlaces(int n)
+{
+    QList<QVariantMap> places;
+    for (int i = 1; i <= n; ++i)
+        places.append({{u"Lfd"_qs, i}, {u"Plz"_qs, QString::number(70000 + i)}, {u"Ort"_qs, u"Ort Nr. %1"_qs.arg(i)}});
+    return places;
+}
+
+void setHeaderRecordCount(const QString &path, quint32 count)
+{
+    char le[4];
+    qToLittleEndian(count, le);
+    writeBytes(path, 6, QByteArray(le, 4));
+}
+
 // The entries directly in the data folder besides the backup folder.
 QStringList topLevel(const QString &dir)
 {
@@ -77,10 +96,14 @@ private slots:
     void takesOverEveryValue();
     void readsTheCodePageOfTheHeader();
     void olderLayoutWithFewerOrWiderFields();
+    void recordsTheHeaderDoesNotCount_data();
+    void recordsTheHeaderDoesNotCount();
+    void pictureHeadIsStripped();
     void faults_data();
     void faults();
     void damagedMemoIsReportedAndLeftEmpty();
     void readOnlyDataFolder();
+    void fullDataFolderIsSaidInGerman();
     void interruptedAtAnyStep_data();
     void interruptedAtAnyStep();
 
@@ -122,9 +145,19 @@ void TestTakeOver::takesOverEveryValue()
     QVERIFY(kq.alwaysEmpty.contains(u"VKQmode"_qs));
     QVERIFY(!kq.alwaysEmpty.contains(u"Zeichnung"_qs));
     QCOMPARE(r.tables[3].emptyValues.value(u"Text"_qs), 1);
+    QCOMPARE(kq.headerRecords, 4);
+    QVERIFY(kq.readerMessages.isEmpty());
+    // The report speaks of the fields as the user knows them: whole groups
+    // left empty by their name, single fields by group and name, no
+    // internal field names.
     const QString text = r.text(u"daten"_qs);
-    QVERIFY2(text.contains(u"  kq.db: 4 Datensätze"_qs) && text.contains(u"  orte.db: 3 Datensätze"_qs), qPrintable(text));
-    QVERIFY2(text.contains(u"kq.db, in allen Datensätzen leer: "_qs), qPrintable(text));
+    for (const QString &line : {u"  kq.db (Anlagen): 4 Datensätze"_qs, u"  orte.db (Ortsliste): 3 Datensätze"_qs,
+                                u"  kq.db: Räume R3 bis R7, Merker ohne Verwendung, Leitung 2 des Aufstellungsraums"_qs,
+                                u"  kq.db, Eigentümer: Zusatz, Fax"_qs})
+        QVERIFY2(text.contains(line + u'\n'), qPrintable(line + u"\n\n"_qs + text));
+    for (const QString &internal : {u"VKQmode"_qs, u"R4V"_qs, u"Okllstats"_qs, u"Hrloeff"_qs, u"E_fax"_qs})
+        QVERIFY2(!text.contains(internal), qPrintable(internal + u"\n\n"_qs + text));
+    QVERIFY2(!text.contains(u"Der Kopf der alten Tabelle"_qs), qPrintable(text));
     QVERIFY2(text.contains(u"daten/"_qs + r.backupFolder), qPrintable(text));
 
     // A new record is numbered after the highest number the old table gave.
@@ -178,15 +211,93 @@ void TestTakeOver::olderLayoutWithFewerOrWiderFields()
     QCOMPARE(remarks.shortened.first().field, u"Kurzbez"_qs);
     QCOMPARE(remarks.shortened.first().reason, u"gekürzt auf 60 Zeichen"_qs);
     const QString text = t.report().text(u"daten"_qs);
-    QVERIFY2(text.contains(u"orte.db, in der alten Tabelle nicht vorhanden und leer gelassen: Lfd (die laufenden Nummern wurden neu vergeben)"_qs),
+    QVERIFY2(text.contains(u"In der alten Tabelle nicht vorhanden und leer gelassen:\n"
+                           "  orte.db: laufende Nummer (die laufenden Nummern wurden neu vergeben)\n"_qs),
              qPrintable(text));
-    QVERIFY2(text.contains(u"Auf die Feldlänge gekürzt (1):\n  stdbem.DB, Datensatz 1, Kurzbez: gekürzt auf 60 Zeichen"_qs), qPrintable(text));
+    QVERIFY2(text.contains(u"Auf die Feldlänge gekürzt (1):\n  stdbem.DB, Kurzbezeichnung (gekürzt auf 60 Zeichen): Datensatz 1\n"_qs),
+             qPrintable(text));
 
     CatalogStore placeStore(CatalogStore::Places), remarkStore(CatalogStore::Remarks);
     QVERIFY(placeStore.open(m_daten) && remarkStore.open(m_daten));
     QCOMPARE(placeStore.current().integer(u"Lfd"_qs), 1);
     QCOMPARE(placeStore.current().text(u"Ort"_qs), u"Ulm"_qs);
     QCOMPARE(remarkStore.current().text(u"Kurzbez"_qs), title.left(60));
+}
+
+void TestTakeOver::recordsTheHeaderDoesNotCount_data()
+{
+    QTest::addColumn<int>("header");
+    QTest::newRow("Kopf nennt keinen") << 0;
+    QTest::newRow("Kopf nennt zu wenige") << 50;
+    QTest::newRow("Kopf nennt zu viele") << 200;
+}
+
+// Every record the data blocks hold is taken over, whatever the header says,
+// and the report says that header and blocks disagreed, with what the table
+// library said about it.
+void TestTakeOver::recordsTheHeaderDoesNotCount()
+{
+    QFETCH(int, header);
+    const QString orte = QDir(m_daten).filePath(u"Orte.DB"_qs);
+    QVERIFY(QFile::remove(orte));
+    const QList<QVariantMap> places = manyPlaces(120);
+    QVERIFY(oldtables::write(orte, CatalogStore::placeSchema(), places));
+    setHeaderRecordCount(orte, quint32(header));
+
+    TakeOver t(m_daten, m_daten);
+    QVERIFY2(t.run(), qPrintable(t.errorString()));
+    const TakenTable &taken = t.report().tables[2];
+    QCOMPARE(taken.records, 120);
+    QCOMPARE(taken.headerRecords, header);
+    QCOMPARE(taken.readerMessages,
+             QStringList{u"Number of records counted in blocks does not match number of records in header (120 != %1)"_qs.arg(header)});
+    const QString text = t.report().text(u"daten"_qs);
+    QVERIFY2(text.contains(u"  orte.db (Ortsliste): 120 Datensätze\n"_qs), qPrintable(text));
+    QVERIFY2(text.contains(u"orte.db: Der Kopf der alten Tabelle \"Orte.DB\" nennt %1 Datensätze, ihre Datenblöcke enthalten "
+                           "120 Datensätze. Übernommen wurden alle 120 Datensätze der Datenblöcke."_qs.arg(header)),
+             qPrintable(text));
+    QVERIFY2(text.contains(u"Meldungen der Tabellenbibliothek beim Lesen von \"Orte.DB\" (im Wortlaut):\n  Number of records"_qs),
+             qPrintable(text));
+
+    CatalogStore store(CatalogStore::Places);
+    QVERIFY(store.open(m_daten));
+    QCOMPARE(store.rowCount(), 120);
+    QSet<int> keys;
+    for (int r = 0; r < store.rowCount(); ++r) {
+        const Record rec = store.rowAt(r);
+        const int key = rec.integer(u"Lfd"_qs);
+        keys.insert(key);
+        QCOMPARE(rec.text(u"Ort"_qs), u"Ort Nr. %1"_qs.arg(key));
+    }
+    QCOMPARE(keys.size(), 120);
+    QVERIFY(keys.contains(1) && keys.contains(120));
+}
+
+// A picture as the table engine keeps it in the memo file, behind its head
+// (01 00 00 01 and the length), is stored as the picture itself; a value
+// whose head does not give its length stays as it is.
+void TestTakeOver::pictureHeadIsStripped()
+{
+    const QDir daten(m_daten);
+    QVERIFY(QFile::remove(daten.filePath(u"KQ.DB"_qs)) && QFile::remove(daten.filePath(u"KQ.MB"_qs)));
+    QByteArray bitmap("BM");
+    for (int i = 0; i < 600; ++i)
+        bitmap.append(char(i * 7 % 251));
+    char length[4];
+    qToLittleEndian<quint32>(quint32(bitmap.size()), length);
+    const QByteArray head = QByteArray("\x01\x00\x00\x01", 4) + QByteArray(length, 4);
+    const QByteArray odd = head + bitmap + "xy";   // two bytes more than the head says
+    QVERIFY(oldtables::write(daten.filePath(u"KQ.DB"_qs), RecordSchema::installation(),
+                             {{{u"Lfd"_qs, 1}, {u"Zeichnung"_qs, head + bitmap}}, {{u"Lfd"_qs, 2}, {u"Zeichnung"_qs, odd}}}));
+
+    TakeOver t(m_daten, m_daten);
+    QVERIFY2(t.run(), qPrintable(t.errorString()));
+    RecordStore store;
+    QVERIFY(store.open(m_daten));
+    QVERIFY(store.goToKey(1));
+    QCOMPARE(store.current().value(u"Zeichnung"_qs).toByteArray(), bitmap);
+    QVERIFY(store.goToKey(2));
+    QCOMPARE(store.current().value(u"Zeichnung"_qs).toByteArray(), odd);
 }
 
 void TestTakeOver::faults_data()
@@ -223,7 +334,25 @@ void TestTakeOver::faults_data()
         const QString path = d.filePath(u"Orte.DB"_qs);
         const quint16 headerSize = qFromLittleEndian<quint16>(readBytes(path, 2, 2).constData());
         writeBytes(path, headerSize, QByteArray("\x01\x00", 2));
-    }) << QStringList{u"Orte.DB\" ist beschädigt"_qs};
+    }) << QStringList{u"Orte.DB\" ist beschädigt: die Kette ihrer Datenblöcke kehrt beim Block 1 zu sich selbst zurück."_qs};
+    // Both are checked before the table library is given the file.
+    QTest::newRow("Block außerhalb der Datei") << Mutation([](const QDir &d) {
+        const QString path = d.filePath(u"Orte.DB"_qs);
+        const quint16 headerSize = qFromLittleEndian<quint16>(readBytes(path, 2, 2).constData());
+        writeBytes(path, headerSize, QByteArray("\x09\x00", 2));
+    }) << QStringList{u"verweist auf den Block 9, der nicht in der Datei liegt"_qs};
+    QTest::newRow("Zahl der Datensätze im Block") << Mutation([](const QDir &d) {
+        const QString path = d.filePath(u"Orte.DB"_qs);
+        const quint16 headerSize = qFromLittleEndian<quint16>(readBytes(path, 2, 2).constData());
+        writeBytes(path, headerSize + 4, QByteArray("\x07\x00", 2));   // not a whole number of records
+    }) << QStringList{u"die Zahl der Datensätze im Datenblock 1 passt nicht zur Länge eines Datensatzes"_qs};
+    // A table with a password (or damaged bytes there) makes the table library loop.
+    QTest::newRow("verschlüsselt") << Mutation([](const QDir &d) {
+        writeBytes(d.filePath(u"Orte.DB"_qs), 0x5C, QByteArray("\x12\x34\x56\x78", 4));
+    }) << QStringList{u"Orte.DB\" ist mit einem Kennwort verschlüsselt, oder ihr Kopf ist beschädigt"_qs};
+    QTest::newRow("Feldlänge passt nicht zum Typ") << Mutation([](const QDir &d) {
+        writeBytes(d.filePath(u"Orte.DB"_qs), 0x78, QByteArray(1, char(paradoxtype::Number)));   // Plz, 7 bytes long
+    }) << QStringList{u"die Länge eines ihrer Felder passt nicht zu seinem Typ"_qs};
 }
 
 // Each fault ends in a German message naming it, and nothing in the data
@@ -270,7 +399,8 @@ void TestTakeOver::damagedMemoIsReportedAndLeftEmpty()
     QCOMPARE(kq.unreadable.first().field, u"Bemerkung"_qs);
     QCOMPARE(kq.unreadable.first().reason, u"der Block in der Memodatei ist von anderer Art"_qs);
     QVERIFY2(t.report().text(u"daten"_qs).contains(
-                 u"Nicht lesbar und daher leer übernommen (1):\n  kq.db, Lfd 3, Bemerkung: der Block in der Memodatei ist von anderer Art"_qs),
+                 u"Nicht lesbar und daher leer übernommen (1):\n"
+                 "  kq.db, Bemerkung (der Block in der Memodatei ist von anderer Art): Datensatz 1 (Lfd 3)\n"_qs),
              qPrintable(t.report().text(u"daten"_qs)));
 
     RecordStore store;
@@ -303,6 +433,24 @@ void TestTakeOver::readOnlyDataFolder()
     QVERIFY2(out.contains(u"In den Ordner \"%1\" kann nicht geschrieben werden (keine Schreibberechtigung). "
                           "Die alten Tabellen werden nicht übernommen und bleiben unverändert."_qs.arg(m_daten)),
              qPrintable(out));
+    QCOMPARE(oldtables::snapshot(m_daten), before);
+}
+
+// A data folder on a medium too small for the copies of the old files: the
+// reason in German, and nothing left behind.
+void TestTakeOver::fullDataFolderIsSaidInGerman()
+{
+    const QString target = m_tmp->filePath(u"klein"_qs);
+    SmallFileSystem disk(target, u"size=48k"_qs);
+    if (!disk.mounted())
+        QSKIP(SmallFileSystem::skipReason());
+    const auto before = oldtables::snapshot(m_daten);
+    TakeOver t(m_daten, target);
+    QVERIFY(!t.run());
+    QCOMPARE(t.problem(), TakeOver::Problem::Writing);
+    QVERIFY2(t.errorString().contains(u"kann nicht nach"_qs) && t.errorString().endsWith(u"(der Datenträger ist voll)."_qs),
+             qPrintable(t.errorString()));
+    QVERIFY(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QCOMPARE(oldtables::snapshot(m_daten), before);
 }
 

@@ -181,7 +181,7 @@ void TestKopfzeilendlg::failedWriteIsReportedAndTheValuesStayInEffect()
     open();
     find<QLineEdit>("kopfzeileedit")->setText(u"Tel. neu"_qs);
     find<QPushButton>("okbtn")->click();
-    QCOMPARE(MessageBox::shownTexts(), QStringList{u"nach %1 kann nicht geschrieben werden"_qs.arg(path)});
+    QCOMPARE(MessageBox::shownTexts(), QStringList{u"nach %1 kann nicht geschrieben werden. An dieser Stelle steht ein Ordner."_qs.arg(path)});
     QCOMPARE(m_window->printSettings().headerLine3, u"Tel. neu"_qs);
     QVERIFY(QDir().rmdir(path));
 }

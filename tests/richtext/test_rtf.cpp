@@ -287,7 +287,7 @@ void TestRtf::wordProcessorText_data()
                   "{\\*\\shppict{\\pict{\\*\\picprop}\\pngblip\\picw10\\pich10 89504e470d0a1a0a}}"
                   "{\\nonshppict{\\pict\\wmetafile8 0100090000}}\n"
                   "\\pard\\plain \\f37\\fs22 Ende {\\v versteckt}\\par\n}")
-        << u"Siehe TRGI-Hinweis.\n·\tPunkt eins\nEnde "_qs
+        << u"Siehe TRGI-Hinweis.\n•\tPunkt eins\nEnde "_qs
         << QStringList{u"Siehe|font=Calibri"_qs, u"Siehe|pt=11"_qs, u"TRGI|u=1"_qs, u"TRGI|fg=#0563c1"_qs,
                        u"Siehe|u=0"_qs, u"#1|li=720"_qs, u"#1|fi=-360"_qs, u"#1|sa=160"_qs};
 
@@ -400,11 +400,11 @@ void TestRtf::storedFieldsAndPlainText()
 
     // A document for the printed protocol keeps the remark's formatting and
     // falls back to the given font only where the remark names none.
-    auto doc = rtf::toDocument(u"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hallo \\b Welt\\par}"_qs, QFont(u"Serif"_qs, 9));
+    auto doc = rtf::toDocument(u"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hallo \\b Welt\\par}"_qs, QFont(u"Serif"_qs, 9), rtf::Units::forDpi(96));
     QCOMPARE(doc->toPlainText(), u"Hallo Welt"_qs);
     QCOMPARE(check(*doc, u"Welt|b=1"_qs), QString());
     QCOMPARE(check(*doc, u"Hallo|pt=10"_qs), QString());
-    auto plain = rtf::toDocument(u"Zeile 1\nZeile 2"_qs, QFont(u"Serif"_qs, 9));
+    auto plain = rtf::toDocument(u"Zeile 1\nZeile 2"_qs, QFont(u"Serif"_qs, 9), rtf::Units::forDpi(96));
     QCOMPARE(plain->blockCount(), 2);
     QCOMPARE(plain->defaultFont().family(), u"Serif"_qs);
 }

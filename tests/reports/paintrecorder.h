@@ -41,8 +41,20 @@ public:
 
     std::vector<DrawnText> texts;
     std::vector<DrawnLine> lines;
-    std::vector<QRectF> rects;   // mm
+    std::vector<QRectF> rects;   // outlined, mm
+    std::vector<QRectF> fills;   // filled without an outline (underlines), mm
     std::vector<QRectF> images;  // target rectangles, mm
+
+    // The underline drawn under a text: a filled bar below its baseline that
+    // starts where the text starts; null when there is none.
+    const QRectF *underlineOf(const DrawnText &t) const
+    {
+        for (const QRectF &f : fills)
+            if (qAbs(f.left() - t.x) < 0.05 && f.right() <= t.right() + 0.05 && f.top() > t.baseline - 0.5
+                && f.top() < t.baseline + 2.0)
+                return &f;
+        return nullptr;
+    }
 
     // The texts exactly equal to `text`.
     std::vector<const DrawnText *> find(const QString &text) const
@@ -110,9 +122,10 @@ private:
         void drawRects(const QRectF *r, int count) override
         {
             const QTransform t = painter()->transform();
+            const bool filled = painter()->pen().style() == Qt::NoPen && painter()->brush().style() != Qt::NoBrush;
             for (int i = 0; i < count; ++i) {
                 const QRectF m = t.mapRect(r[i]);
-                m_device->rects.push_back(QRectF(m.topLeft() / kPxPerMm, m.size() / kPxPerMm));
+                (filled ? m_device->fills : m_device->rects).push_back(QRectF(m.topLeft() / kPxPerMm, m.size() / kPxPerMm));
             }
         }
         void drawImage(const QRectF &r, const QImage &, const QRectF &, Qt::ImageConversionFlags) override

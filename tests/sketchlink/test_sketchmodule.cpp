@@ -1,4 +1,4 @@
-#include "protocolparts.h"
+#include "programprotocols.h"
 #include "sketchmodule.h"
 
 #include <QDir>
@@ -119,13 +119,10 @@ void TestSketchModule::previewAndProtocolPicture()
     SketchModule module;
     QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
     // The protocols draw through the module as the program wires it.
-    report::setSketchPainter([&module](QPainter &canvas, const QStringList &lines, int x, int y, double sx, double sy) {
-        module.draw(lines, &canvas, x, y, sx, sy);
-    });
     Record record;
     record.setText(u"Skizze"_qs, u"eins\nzwei"_qs);
-    const QImage image = scale == 0 ? module.preview({u"eins"_qs, u"zwei"_qs}) : report::sketchPicture(record, scale);
-    report::setSketchPainter({});
+    const QImage image = scale == 0 ? module.preview({u"eins"_qs, u"zwei"_qs})
+                                    : report::sketchPicture(record, scale, report::sketchPainter(&module));
     QCOMPARE(image.size(), size);
     QCOMPARE(image.format(), QImage::Format_Mono);
 

@@ -21,6 +21,9 @@ class RecordNavigator;
 class RecordStore;
 class RemarksPage;
 class SketchModule;
+namespace report {
+class Protocols;
+}
 class SketchPage;
 class StatusPanel;
 class StoreGrid;
@@ -162,7 +165,9 @@ private:
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
     RemarksPage *m_remarksPage = nullptr;
+    // Loaded at the first show; the protocols draw their sketches through it.
     std::unique_ptr<SketchModule> m_sketchModule;
+    std::unique_ptr<report::Protocols> m_protocols;
     SketchPage *m_sketchPage = nullptr;
     BindingSet *m_bindings = nullptr;
     RecordNavigator *m_navigator = nullptr;

@@ -79,8 +79,11 @@ private:
     // Runs the command from its menu entry; `look` runs while the preview is shown.
     void trigger(const char *action, const std::function<void(PreviewWindow *)> &look = {});
     void checkRestored(int key);
+    // The window's print command lays out protocols whose sketch `painter` draws.
+    void drawSketchesWith(report::SketchPainter painter);
 
     UiTestDir m_dir;
+    std::unique_ptr<report::Protocols> m_protocols;
     std::unique_ptr<TForm1> m_window;
     Seen m_seen;
 };
@@ -98,9 +101,8 @@ void TestPrintCommand::init()
 
 void TestPrintCommand::cleanup()
 {
-    report::setSketchPainter({});
-    report::setSketchScale(2);
     m_window.reset();
+    m_protocols.reset();
     QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
     m_dir.leave();
 }
@@ -147,13 +149,20 @@ void TestPrintCommand::checkRestored(int key)
     QVERIFY(m_window->centralWidget()->isEnabled());
     QVERIFY(m_window->menuBar()->isEnabled());
     QVERIFY(!m_window->printCommand()->isRunning());
-    QCOMPARE(report::sketchScale(), 2);
+    QCOMPARE(m_window->printCommand()->sketchScale(), 2);
     // The overview shows every record again, on the same row.
     auto *grid = m_window->findChild<QTableView *>(u"kqgrid"_qs);
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(grid->currentIndex().row(), store->rowOfKey(key));
     for (QWidget *w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<PreviewWindow *>(w) || !w->isVisible());
+}
+
+void TestPrintCommand::drawSketchesWith(report::SketchPainter painter)
+{
+    m_protocols = std::make_unique<report::Protocols>(
+        [this]() -> const PrintSettings & { return m_window->printSettings(); }, std::move(painter));
+    m_window->printCommand()->setProtocols(m_protocols.get());
 }
 
 void TestPrintCommand::refusesAnUncalculatedInterconnectionRecord_data()
@@ -254,7 +263,7 @@ void TestPrintCommand::cancelledPrintDialogPrintsNothing()
     QPrinter *asked = nullptr;
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int pages, QWidget *) {
         pageCount = pages;
-        scaleDuringDialog = report::sketchScale();
+        scaleDuringDialog = m_window->printCommand()->sketchScale();
         asked = &printer;
         printer.setOutputFileName(m_dir.dir->filePath(u"nie.pdf"_qs));
         return false;
@@ -276,7 +285,7 @@ void TestPrintCommand::confirmedPrintLaysOutAgainWithTheFinerSketch()
 {
     openOn(3);
     QList<double> scales;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double scale, double) { scales << scale; });
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double scale, double) { return scales << scale, true; });
     const QString file = m_dir.dir->filePath(u"druck.pdf"_qs);
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int, QWidget *) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -337,11 +346,12 @@ void TestPrintCommand::errorWhileLayingOutRestoresTheTable()
     QFETCH(QString, action);
     openOn(1);
     bool restrictedWhenFailing = false;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double scale, double) {
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double scale, double) {
         restrictedWhenFailing = m_window->recordStore()->isRestricted();
         // Fails in the layout for the printer (scale 4) and in the preview.
         if (scale == 4.0 || action == u"druckvorschau"_qs)
             throw std::runtime_error("Die Skizze kann nicht gezeichnet werden.");
+        return true;
     });
     m_window->printCommand()->printDialog = [](QPrinter &, int, QWidget *) { return true; };
     trigger(action.toLatin1().constData());
@@ -357,7 +367,7 @@ void TestPrintCommand::printFromThePreviewUsesItsPages()
     int dialogPages = -1;
     QPrinter *asked = nullptr;
     int laidOut = 0;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double, double) { ++laidOut; });
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double, double) { return ++laidOut, true; });
     const QString file = m_dir.dir->filePath(u"vorschau.pdf"_qs);
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int pages, QWidget *) {
         dialogPages = pages;

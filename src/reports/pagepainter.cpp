@@ -83,9 +83,15 @@ void drawTableBorders(QPainter &painter, const QTextDocument &doc, const QTextTa
             QRectF content;
             for (QTextBlock b = doc.findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition(); b = b.next())
                 content |= layout->blockBoundingRect(b);
-            top = std::min(top, content.top() - f.topPadding() * pad);
+            // The cell's edges: its text with the padding, and the top and
+            // left borders, which the layout puts inside the cell.
+            auto inside = [&](double border, QTextFrameFormat::BorderStyle style) {
+                return border > 0 && style != QTextFrameFormat::BorderStyle_None ? border * line : 0.0;
+            };
+            top = std::min(top, content.top() - f.topPadding() * pad - inside(f.topBorder(), f.topBorderStyle()));
             bottom = std::max(bottom, content.bottom() + f.bottomPadding() * pad);
-            boxes.push_back({f, content.left() - f.leftPadding() * pad, content.right() + f.rightPadding() * pad});
+            boxes.push_back({f, content.left() - f.leftPadding() * pad - inside(f.leftBorder(), f.leftBorderStyle()),
+                             content.right() + f.rightPadding() * pad});
         }
         if (boxes.empty() || bottom < visible.top() || top > visible.bottom())
             continue;

@@ -648,7 +648,9 @@ void Reader::controlWord(QByteArrayView word, bool hasParam, int param)
     }
     // Characters.
     else if (word == "plain") {
+        const bool label = chr.listLabel;   // a list item's label stays one after \plain
         chr = CharProps();
+        chr.listLabel = label;
     } else if (word == "f") {
         chr.font = param;
     } else if (word == "fs") {
@@ -1075,7 +1077,11 @@ QTextTableCellFormat Reader::cellFormat(const RowDef &row, int column) const
     double padding[4];
     for (int side = 0; side < 4; ++side) {
         const int twips = def.padding[side] >= 0 ? def.padding[side] : row.padding[side] >= 0 ? row.padding[side] : fallback[side];
-        padding[side] = twips * m_units.table;
+        // A word processor measures the padding from the cell's edge, the
+        // text layout from the inside of its top and left borders (the
+        // bottom and right ones lie in the cells next to it).
+        const int border = side < 2 && def.borders[side].on ? std::max(1, def.borders[side].width) : 0;
+        padding[side] = std::max(0, twips - border) * m_units.table;
     }
     f.setTopPadding(padding[0]);
     f.setLeftPadding(padding[1]);

@@ -142,10 +142,18 @@ private:
                     if (side.brush.style() != Qt::NoBrush && side.brush.color() != QColor(Qt::black))
                         m_body += "\\brdrcf" + QByteArray::number(colorIndex(side.brush.color()));
                 }
+                // The padding counts from the cell's edge, its top and left
+                // borders inside it (see the reader).
+                auto inside = [](double border, QTextFrameFormat::BorderStyle style) {
+                    return border > 0 && style != QTextFrameFormat::BorderStyle_None ? border : 0.0;
+                };
                 const struct {
                     const char *word;
                     double px;
-                } pads[] = {{"t", f.topPadding()}, {"l", f.leftPadding()}, {"b", f.bottomPadding()}, {"r", f.rightPadding()}};
+                } pads[] = {{"t", f.topPadding() + inside(f.topBorder(), f.topBorderStyle())},
+                            {"l", f.leftPadding() + inside(f.leftBorder(), f.leftBorderStyle())},
+                            {"b", f.bottomPadding()},
+                            {"r", f.rightPadding()}};
                 for (const auto &pad : pads)
                     m_body += QByteArray("\\clpadf") + pad.word + "3\\clpad" + pad.word + QByteArray::number(toTwips(pad.px));
                 if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)

@@ -22,6 +22,7 @@ struct DrawnText {
     double baseline = 0.0;  // mm from the sheet's top edge
     double top = 0.0;       // baseline minus the font's ascent
     double width = 0.0;     // mm
+    QColor colour;
     double right() const { return x + width; }
     double centre() const { return x + width / 2.0; }
 };
@@ -109,6 +110,7 @@ private:
             d.baseline = at.y() / kPxPerMm;
             d.top = d.baseline - QFontMetricsF(ti.font(), m_device).ascent() * scale / kPxPerMm;
             d.width = ti.width() * scale / kPxPerMm;
+            d.colour = painter()->pen().color();
             m_device->texts.push_back(d);
         }
         void drawLines(const QLineF *l, int count) override

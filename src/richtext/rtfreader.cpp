@@ -13,6 +13,8 @@
 #include <QVector>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace rtf {
 namespace {
@@ -23,6 +25,7 @@ constexpr int kMaxFonts = 1000;
 constexpr int kMaxColors = 1000;
 constexpr int kMaxTabs = 64;
 constexpr int kMaxColumns = 64;      // cells of one table row
+constexpr int kMinCell = 20;         // twips: the narrowest cell
 constexpr int kMaxFontName = 200;
 constexpr int kMaxWordLength = 32;      // longer control words are read whole but not recognised
 constexpr int kMaxTwips = 31680;        // 22 inches
@@ -167,16 +170,19 @@ void sizeListLabels(QTextDocument *doc)
             f.setFontPointSize(size);
         c.mergeCharFormat(f);
         // The mark was only needed here.
+        std::vector<std::pair<QTextCursor, QTextCharFormat>> marked;
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             QTextCharFormat cf = it.fragment().charFormat();
-            if (cf.hasProperty(kListLabel)) {
-                cf.clearProperty(kListLabel);
-                QTextCursor fc(b);
-                fc.setPosition(it.fragment().position());
-                fc.setPosition(it.fragment().position() + it.fragment().length(), QTextCursor::KeepAnchor);
-                fc.setCharFormat(cf);
-            }
+            if (!cf.hasProperty(kListLabel))
+                continue;
+            cf.clearProperty(kListLabel);
+            QTextCursor fc(b);
+            fc.setPosition(it.fragment().position());
+            fc.setPosition(it.fragment().position() + it.fragment().length(), QTextCursor::KeepAnchor);
+            marked.emplace_back(fc, cf);
         }
+        for (auto &[fc, cf] : marked)
+            fc.setCharFormat(cf);
     }
 }
 
@@ -309,6 +315,9 @@ ReadInfo Reader::run()
         m_info.malformed = true;
     finish();
     m_cursor.endEditBlock();
+    // After the edit block: only then does the document know its tables.
+    sizeListLabels(m_doc);
+    addSpacingBetweenParagraphs(m_doc);
     return m_info;
 }
 
@@ -998,13 +1007,16 @@ void Reader::emitRow()
     const int columns = int(m_cells.size());
     // The cells' edges: from the row definition, and for cells it does not
     // define as wide as the one before.
-    QVector<int> edges{m_row.left};
+    // Every cell is at least kMinCell wide, and the last edge stays within
+    // the lengths the reader takes, so that what the writer writes of the
+    // table reads back the same.
+    QVector<int> edges{std::min(m_row.left, kMaxTwips - columns * kMinCell)};
     for (int i = 0; i < columns; ++i) {
         const int previous = edges.last();
         int right = i < m_row.cells.size() ? m_row.cells[i].right : 0;
         if (right <= previous)
             right = previous + (i > 0 ? std::max(previous - edges[i - 1], 360) : 2880);
-        edges.append(std::min(right, previous + kMaxTwips));
+        edges.append(std::clamp(right, previous + kMinCell, kMaxTwips - (columns - 1 - i) * kMinCell));
     }
 
     // The row continues the table before it when its cells line up with it.
@@ -1121,8 +1133,6 @@ void Reader::finish()
     QTextOption option = m_doc->defaultTextOption();
     option.setTabStopDistance(m_defaultTab * m_units.tab);
     m_doc->setDefaultTextOption(option);
-    sizeListLabels(m_doc);
-    addSpacingBetweenParagraphs(m_doc);
 }
 
 // Text of broken RTF with its control words, braces and hidden destinations

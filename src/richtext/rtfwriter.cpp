@@ -161,7 +161,7 @@ private:
                 else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
                     m_body += "\\clvertalb";
                 const double width = c < widths.size() && widths[c].type() == QTextLength::FixedLength ? widths[c].rawValue() : 0.0;
-                edge += width > 0 ? toTwips(width) : 1440;
+                edge += c < widths.size() && widths[c].type() == QTextLength::FixedLength ? toTwips(width) : 1440;
                 m_body += "\\cellx" + QByteArray::number(edge);
             }
             m_body += '\n';
@@ -342,11 +342,9 @@ namespace {
 // the paragraph after it.
 void insertTable(QTextCursor &cursor, const QTextTable &source)
 {
-    if (cursor.block().length() > 1) {
-        // A table stands on its own: the text around the caret stays in its paragraph.
-        if (!cursor.atBlockStart())
-            cursor.insertBlock();
-    }
+    // A table stands on its own: text before the caret stays in its paragraph.
+    if (!cursor.atBlockStart() && !cursor.atBlockEnd())
+        cursor.insertBlock();
     QTextTable *table = cursor.insertTable(source.rows(), source.columns(), source.format());
     for (int r = 0; r < source.rows(); ++r) {
         for (int c = 0; c < source.columns(); ++c) {
@@ -391,10 +389,15 @@ void insert(QTextCursor &cursor, const QByteArray &data)
             if (frag.isValid())
                 cursor.insertText(frag.text(), frag.charFormat());
         }
+        auto next = it;
+        ++next;
+        const bool beforeTable = !next.atEnd() && qobject_cast<const QTextTable *>(next.currentFrame());
         const bool closed = b.next().isValid() || (info.wasRtf && info.endsWithParagraph);
         if (closed) {
             cursor.setBlockFormat(info.wasRtf ? b.blockFormat() : target);
-            cursor.insertBlock(target, targetChar);
+            // A table that follows comes right after the paragraph.
+            if (!beforeTable)
+                cursor.insertBlock(target, targetChar);
         }
     }
     cursor.endEditBlock();

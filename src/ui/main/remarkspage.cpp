@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <vector>
+
 namespace {
 
 QLabel *heading(const QString &text, QWidget *parent)
@@ -357,6 +359,7 @@ void RemarksPage::kopierbtnClick()
         // what the editor shows (nothing is left to the editor's default
         // attributes).
         const QFont shown = m_bemedit->document()->defaultFont();
+        std::vector<std::pair<QTextCursor, QTextCharFormat>> runs;
         for (QTextBlock b = m_bemedit->document()->findBlock(from); b.isValid() && b.position() <= target.position();
              b = b.next()) {
             for (auto it = b.begin(); !it.atEnd(); ++it) {
@@ -370,9 +373,14 @@ void RemarksPage::kopierbtnClick()
                 QTextCursor run(m_bemedit->document());
                 run.setPosition(a);
                 run.setPosition(e, QTextCursor::KeepAnchor);
-                run.mergeCharFormat(explicitFormat);
+                runs.emplace_back(run, explicitFormat);
             }
         }
+        QTextCursor edit(m_bemedit->document());
+        edit.joinPreviousEditBlock();   // one undo step with the paste
+        for (auto &[run, format] : runs)
+            run.mergeCharFormat(format);
+        edit.endEditBlock();
         m_bemedit->setTextCursor(target);
         m_bemedit->ensureCursorVisible();
     }

@@ -47,10 +47,13 @@ UnderlineMetrics underlineMetrics(const QFont &font, const QPaintDevice *device)
 
 namespace {
 
-// Draws the underline of a run from x1 to x2 on the baseline at y.
-void drawUnderline(QPainter &painter, const QFont &font, double x1, double x2, double baseline, const QColor &colour)
+// Draws the underline of a run from x1 to x2 on the baseline at y, in the
+// pixels of `device` (the painter's own, or the layout device's for a
+// document drawn in its pixels).
+void drawUnderline(QPainter &painter, const QFont &font, double x1, double x2, double baseline, const QColor &colour,
+                   const QPaintDevice *device)
 {
-    const UnderlineMetrics m = underlineMetrics(font, painter.device());
+    const UnderlineMetrics m = underlineMetrics(font, device);
     const double y = baseline + m.offset;
     painter.fillRect(QRectF(QPointF(x1, y - m.thickness / 2.0), QPointF(x2, y + m.thickness / 2.0)), colour);
 }
@@ -163,7 +166,8 @@ void drawDocument(QPainter &painter, const QTextDocument &doc, const QRectF &vis
                     continue;
                 const double x1 = origin.x() + line.cursorToX(from);
                 const double x2 = origin.x() + line.cursorToX(to);
-                drawUnderline(painter, font, std::min(x1, x2), std::max(x1, x2), origin.y() + line.y() + line.ascent(), colour);
+                drawUnderline(painter, font, std::min(x1, x2), std::max(x1, x2), origin.y() + line.y() + line.ascent(), colour,
+                              layoutDevice());
             }
         }
     }
@@ -212,7 +216,8 @@ void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF orig
                 QString inked = e.text;
                 while (inked.back().isSpace())
                     inked.chop(1);
-                drawUnderline(painter, font, x, x + fm.horizontalAdvance(inked), r.top() + fm.ascent(), Qt::black);
+                drawUnderline(painter, font, x, x + fm.horizontalAdvance(inked), r.top() + fm.ascent(), Qt::black,
+                              painter.device());
             }
             break;
         }

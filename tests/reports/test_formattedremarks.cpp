@@ -8,6 +8,8 @@
 #include "protocolfixtures.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
 
 using namespace report;
@@ -127,6 +129,28 @@ void TestFormattedRemarks::paragraphsIndentsAndTabStops()
     QVERIFY(line && line->top() > underlined->baseline + 0.2);
     QVERIFY(!printed.recorderOf(italic)->underlineOf(*italic));
     QVERIFY(printed.recorderOf(first)->find(u" festgestellt; die Kosten betragen 45,00 €."_qs).size() == 1);
+
+    // At a printer's resolution the line lies where it lies in the PDF: a
+    // dark band below the word (which has no descenders), clear of its letters.
+    size_t page = 0;
+    while (printed.painted[page].get() != printed.recorderOf(underlined))
+        ++page;
+    const double pxPerMm = 300.0 / 25.4;
+    QImage sheet(int(210 * pxPerMm), int(297 * pxPerMm), QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    {
+        QPainter painter(&sheet);
+        paintPage(painter, printed.pages[page], pxPerMm);
+    }
+    auto darkRow = [&](double mmBelowBaseline) {
+        const int y = int((underlined->baseline + mmBelowBaseline) * pxPerMm);
+        int dark = 0, all = 0;
+        for (int x = int((underlined->x + 0.5) * pxPerMm); x < int((underlined->right() - 0.5) * pxPerMm); ++x, ++all)
+            dark += qGray(sheet.pixel(x, y)) < 128;
+        return dark > all * 0.9;
+    };
+    QVERIFY(darkRow(line->center().y() - underlined->baseline));
+    QVERIFY(!darkRow(0.05));   // the letters' foot, with gaps between them
 }
 
 void TestFormattedRemarks::listsAndTable()

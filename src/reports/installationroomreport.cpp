@@ -92,8 +92,9 @@ void ductRow(Section &s, double y, const char *name, const char *length, const c
 
 } // namespace
 
-Tarrepform::Tarrepform(SettingsSource settings)
+Tarrepform::Tarrepform(SettingsSource settings, SketchPainter sketch)
     : m_settings(std::move(settings))
+    , m_sketch(std::move(sketch))
 {
     build();
 }
@@ -208,7 +209,7 @@ void Tarrepform::build()
     };
     chain.chain(std::move(ductB));
 
-    chain.chain(sketchSection(132.0));
+    chain.chain(sketchSection(132.0, m_sketch));
     chain.chain(remarksSection(u"bemerkungsband"_qs, SectionKind::Child, 7.5));
 
     L.add(Section(SectionKind::Detail, u"QRBand1"_qs, 5.0));

@@ -7,6 +7,7 @@
 // caption of the preview window.
 
 #include "letterhead.h"
+#include "protocolparts.h"
 #include "reportengine.h"
 
 namespace report {
@@ -32,7 +33,8 @@ QString supplyKindText(int hrll);
 
 class Tarrepform {
 public:
-    explicit Tarrepform(SettingsSource settings);
+    // The letterhead from `settings`, the sketch box drawn by `sketch`.
+    Tarrepform(SettingsSource settings, SketchPainter sketch);
 
     static QString reportTitle();  // "Protokoll Aufstellungsraum"
     const Layout &layout() const { return m_layout; }
@@ -43,6 +45,7 @@ private:
     void build();
 
     SettingsSource m_settings;
+    SketchPainter m_sketch;
     Layout m_layout;
 };
 

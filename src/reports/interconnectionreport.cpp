@@ -171,8 +171,9 @@ struct TQuickReport::State {
     Ruler goal2;
 };
 
-TQuickReport::TQuickReport(SettingsSource settings)
+TQuickReport::TQuickReport(SettingsSource settings, SketchPainter sketch)
     : m_settings(std::move(settings))
+    , m_sketch(std::move(sketch))
     , m_state(std::make_shared<State>())
 {
     build();
@@ -443,7 +444,7 @@ void TQuickReport::build()
     };
     detail.chain(std::move(hints));
 
-    detail.chain(sketchSection(130.0));
+    detail.chain(sketchSection(130.0, m_sketch));
 
     L.add(remarksSection(u"SummaryBand1"_qs, SectionKind::Summary, 7.0));
 }

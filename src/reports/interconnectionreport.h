@@ -7,6 +7,7 @@
 // in the record and computes only its display rules (below).
 
 #include "letterhead.h"
+#include "protocolparts.h"
 #include "reportengine.h"
 
 #include <QStringList>
@@ -40,7 +41,8 @@ QString ductSentence(const Record &record);
 
 class TQuickReport {
 public:
-    explicit TQuickReport(SettingsSource settings);
+    // The letterhead from `settings`, the sketch box drawn by `sketch`.
+    TQuickReport(SettingsSource settings, SketchPainter sketch);
     ~TQuickReport();
 
     const Layout &layout() const { return m_layout; }
@@ -53,6 +55,7 @@ private:
     void build();
 
     SettingsSource m_settings;
+    SketchPainter m_sketch;
     std::shared_ptr<State> m_state;
     Layout m_layout;
 };

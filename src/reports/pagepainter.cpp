@@ -2,6 +2,7 @@
 
 #include "controlchars.h"
 #include "fileerror.h"
+#include "formattedtext.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -9,13 +10,173 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QTextLayout>
+#include <QTextTable>
+#include <QtEndian>
 
 namespace report {
+
+UnderlineMetrics underlineMetrics(const QFont &font, const QPaintDevice *device)
+{
+    const double em = font.pointSizeF() > 0 ? font.pointSizeF() * device->logicalDpiY() / 72.0 : font.pixelSize();
+    // Arial's line: its top 217/2048 of the size below the baseline, 150/2048 thick.
+    double top = em * 217.0 / 2048.0;
+    double thickness = em * 150.0 / 2048.0;
+    // The font's own position and thickness, from its PostScript table (in
+    // font units: the distance of the line's top above the baseline, negative
+    // below it, and its thickness), where they leave the letters clear; the
+    // bold face of the free Arial substitute puts its line on the baseline.
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QByteArray post = raw.isValid() ? raw.fontTable("post") : QByteArray();
+    if (post.size() >= 12 && raw.unitsPerEm() > 0) {
+        const auto *data = reinterpret_cast<const uchar *>(post.constData());
+        const double scale = em / raw.unitsPerEm();
+        const double ownTop = -qFromBigEndian<qint16>(data + 8) * scale;
+        const double ownThickness = qFromBigEndian<qint16>(data + 10) * scale;
+        if (ownThickness > 0)
+            thickness = ownThickness;
+        top = std::max(top, ownTop);
+    }
+    return {top + thickness / 2.0, std::max(1.0, thickness)};
+}
+
+namespace {
+
+// Draws the underline of a run from x1 to x2 on the baseline at y, in the
+// pixels of `device` (the painter's own, or the layout device's for a
+// document drawn in its pixels).
+void drawUnderline(QPainter &painter, const QFont &font, double x1, double x2, double baseline, const QColor &colour,
+                   const QPaintDevice *device)
+{
+    const UnderlineMetrics m = underlineMetrics(font, device);
+    const double y = baseline + m.offset;
+    painter.fillRect(QRectF(QPointF(x1, y - m.thickness / 2.0), QPointF(x2, y + m.thickness / 2.0)), colour);
+}
+
+// Device pixels of the layout device per document unit of a table's padding
+// and of its borders (see formattedtext.h).
+double tablePixels() { return kLayoutDpi / 1440.0 / layoutUnits().table; }
+double borderPixels() { return kLayoutDpi / 1440.0 / layoutUnits().border; }
+
+// The frames of a table's cells, drawn from the cells' borders around the
+// boxes the cells take: their text with its padding, as high as their row.
+void drawTableBorders(QPainter &painter, const QTextDocument &doc, const QTextTable &table, const QRectF &visible)
+{
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    const double pad = tablePixels();
+    const double line = borderPixels();
+    for (int r = 0; r < table.rows(); ++r) {
+        struct Box {
+            QTextTableCellFormat format;
+            double left, right;
+        };
+        std::vector<Box> boxes;
+        double top = 1e300;
+        double bottom = -1e300;
+        for (int c = 0; c < table.columns(); ++c) {
+            const QTextTableCell cell = table.cellAt(r, c);
+            if (cell.row() != r || cell.column() != c)
+                continue;
+            const QTextTableCellFormat f = cell.format().toTableCellFormat();
+            QRectF content;
+            for (QTextBlock b = doc.findBlock(cell.firstPosition()); b.isValid() && b.position() <= cell.lastPosition(); b = b.next())
+                content |= layout->blockBoundingRect(b);
+            // The cell's edges: its text with the padding, and the top and
+            // left borders, which the layout puts inside the cell.
+            auto inside = [&](double border, QTextFrameFormat::BorderStyle style) {
+                return border > 0 && style != QTextFrameFormat::BorderStyle_None ? border * line : 0.0;
+            };
+            top = std::min(top, content.top() - f.topPadding() * pad - inside(f.topBorder(), f.topBorderStyle()));
+            bottom = std::max(bottom, content.bottom() + f.bottomPadding() * pad);
+            boxes.push_back({f, content.left() - f.leftPadding() * pad - inside(f.leftBorder(), f.leftBorderStyle()),
+                             content.right() + f.rightPadding() * pad});
+        }
+        if (boxes.empty() || bottom < visible.top() || top > visible.bottom())
+            continue;
+        for (const Box &box : boxes) {
+            const QTextTableCellFormat &f = box.format;
+            auto side = [&](double width, QTextFrameFormat::BorderStyle style, const QBrush &brush, QLineF l) {
+                if (width <= 0 || style == QTextFrameFormat::BorderStyle_None)
+                    return;
+                QPen pen(brush.style() == Qt::NoBrush ? QBrush(Qt::black) : brush, std::max(1.0, width * line));
+                pen.setCapStyle(Qt::SquareCap);
+                painter.setPen(pen);
+                painter.drawLine(l);
+            };
+            side(f.topBorder(), f.topBorderStyle(), f.topBorderBrush(), QLineF(box.left, top, box.right, top));
+            side(f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush(), QLineF(box.left, bottom, box.right, bottom));
+            side(f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush(), QLineF(box.left, top, box.left, bottom));
+            side(f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush(), QLineF(box.right, top, box.right, bottom));
+        }
+    }
+}
+
+// Draws a document laid out on the layout device, in its pixels: the lines
+// that `visible` holds whole, their underlines, and the frames of its tables.
+// A part of a document split over pages thus shows only its own lines, and
+// no line lies hidden under the clip (a PDF would still find and copy it);
+// parts end between lines.
+void drawDocument(QPainter &painter, const QTextDocument &doc, const QRectF &visible)
+{
+    const double slack = 0.5;   // layout pixels
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    std::vector<const QTextTable *> tables;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *tl = b.layout();
+        if (!tl)
+            continue;
+        if (const QTextTable *t = QTextCursor(b).currentTable(); t && std::find(tables.begin(), tables.end(), t) == tables.end())
+            tables.push_back(t);
+        // Where the block's lines are placed: the layout's position in the
+        // document (a table cell's layout counts from the cell).
+        const QPointF origin = layout->blockBoundingRect(b).topLeft();
+        auto shown = [&](const QTextLine &line) {
+            const double top = origin.y() + line.y();
+            return top >= visible.top() - slack && top + line.height() <= visible.bottom() + slack;
+        };
+        painter.setPen(Qt::black);
+        for (int i = 0; i < tl->lineCount(); ++i)
+            if (shown(tl->lineAt(i)))
+                tl->lineAt(i).draw(&painter, origin);
+
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (!frag.isValid() || !frag.charFormat().boolProperty(kUnderlineProperty))
+                continue;
+            const QTextCharFormat format = frag.charFormat();
+            const QFont font = format.font().resolve(doc.defaultFont());
+            const QColor colour = format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor(Qt::black);
+            const int fragStart = frag.position() - b.position();
+            const int fragEnd = fragStart + frag.length();
+            for (int i = 0; i < tl->lineCount(); ++i) {
+                const QTextLine line = tl->lineAt(i);
+                if (!shown(line))
+                    continue;
+                const int from = std::max(fragStart, line.textStart());
+                int to = std::min(fragEnd, line.textStart() + line.textLength());
+                // No line under the blanks where a line breaks.
+                while (to > from && b.text().at(to - 1).isSpace())
+                    --to;
+                if (from >= to)
+                    continue;
+                const double x1 = origin.x() + line.cursorToX(from);
+                const double x2 = origin.x() + line.cursorToX(to);
+                drawUnderline(painter, font, std::min(x1, x2), std::max(x1, x2), origin.y() + line.y() + line.ascent(), colour,
+                              layoutDevice());
+            }
+        }
+    }
+    for (const QTextTable *t : tables)
+        drawTableBorders(painter, doc, *t, visible);
+}
+
+} // namespace
 
 void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF origin)
 {
@@ -38,6 +199,8 @@ void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF orig
         case PageElement::Text: {
             QFont font = e.font.font();
             font.setPointSizeF(e.font.pointSize * fontScale);
+            // The line is drawn below, where the font wants it.
+            font.setUnderline(false);
             painter.setFont(font);
             painter.setPen(Qt::black);
             const QFontMetricsF fm(font, painter.device());
@@ -49,6 +212,14 @@ void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF orig
             else if (e.align == Align::Centre)
                 x = r.center().x() - advance / 2.0;
             painter.drawText(QPointF(x, r.top() + fm.ascent()), e.text);
+            if (e.font.underline && !e.text.trimmed().isEmpty()) {
+                // Not under trailing blanks.
+                QString inked = e.text;
+                while (inked.back().isSpace())
+                    inked.chop(1);
+                drawUnderline(painter, font, x, x + fm.horizontalAdvance(inked), r.top() + fm.ascent(), Qt::black,
+                              painter.device());
+            }
             break;
         }
         case PageElement::Line: {
@@ -98,26 +269,8 @@ void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF orig
             painter.scale(s, s);
             painter.translate(0.0, -offset);
             const QRectF visible(0.0, offset, e.rect.width() * kLayoutPxPerMm, e.rect.height() * kLayoutPxPerMm);
-            if (e.clip.isEmpty()) {
-                e.document->drawContents(&painter, visible);
-            } else {
-                // A part of a document split over pages: draw only the lines
-                // inside the part, so that no line lies hidden under the clip
-                // (a PDF would still find and copy it).  Parts end between lines.
-                const double slack = 0.5;  // layout pixels
-                painter.setPen(Qt::black);
-                for (QTextBlock b = e.document->begin(); b.isValid(); b = b.next()) {
-                    const QTextLayout *tl = b.layout();
-                    if (!tl)
-                        continue;
-                    for (int i = 0; i < tl->lineCount(); ++i) {
-                        const QTextLine line = tl->lineAt(i);
-                        const double top = tl->position().y() + line.y();
-                        if (top >= visible.top() - slack && top + line.height() <= visible.bottom() + slack)
-                            line.draw(&painter, tl->position());
-                    }
-                }
-            }
+            painter.setClipRect(visible, Qt::IntersectClip);
+            drawDocument(painter, *e.document, visible);
             break;
         }
         }

@@ -9,13 +9,26 @@
 
 #include <vector>
 
+class QFont;
+class QPaintDevice;
 class QPainter;
 
 namespace report {
 
+// Where a font's underline goes on a device: the middle of the line, in
+// device pixels below the baseline, and its thickness, as the font gives
+// them, but never higher than Arial's, clear of the letters (the text engine
+// would draw it on the baseline, touching them).
+struct UnderlineMetrics {
+    double offset;
+    double thickness;
+};
+UnderlineMetrics underlineMetrics(const QFont &font, const QPaintDevice *device);
+
 // Draws a page with its sheet's top left corner at `origin` (device pixels),
 // `pxPerMm` device pixels to the millimetre.  The painter must not be
 // transformed; fonts are sized for the device so that a point is a point.
+// Underlines are drawn at the font's own underline position.
 void paintPage(QPainter &painter, const Page &page, double pxPerMm, QPointF origin = {});
 
 struct PdfInfo {

@@ -1,6 +1,8 @@
 #include "protocolparts.h"
 
+#include "formattedtext.h"
 #include "numberformat.h"
+#include "rtf.h"
 #include "reportengine.h"
 
 #include <QPainter>
@@ -10,54 +12,24 @@ namespace report {
 
 namespace {
 
-SketchPainter &sketchPainterSlot()
-{
-    static SketchPainter painter;
-    return painter;
-}
-
-DocumentFactory &remarksFactorySlot()
-{
-    static DocumentFactory factory;
-    return factory;
-}
-
-int &sketchScaleSlot()
-{
-    static int scale = 2;
-    return scale;
-}
-
 constexpr double kSketchBoxWidth = 184.5;
 constexpr double kSketchBoxHeight = 127.0;
 constexpr double kSketchBoxTop = 1.5;
 
 } // namespace
 
-void setSketchPainter(SketchPainter painter) { sketchPainterSlot() = std::move(painter); }
-const SketchPainter &sketchPainter() { return sketchPainterSlot(); }
-
-void setRemarksDocumentFactory(DocumentFactory factory) { remarksFactorySlot() = std::move(factory); }
-
 std::unique_ptr<QTextDocument> remarksDocument(const QString &storedText)
 {
-    if (remarksFactorySlot())
-        return remarksFactorySlot()(storedText);
-    auto doc = std::make_unique<QTextDocument>();
-    doc->setPlainText(storedText);
-    return doc;
+    return formattedDocument(storedText, FontSpec());
 }
 
-int sketchScale() { return sketchScaleSlot(); }
-void setSketchScale(int scale) { sketchScaleSlot() = scale; }
-
-QImage sketchPicture(const Record &record, int scale)
+QImage sketchPicture(const Record &record, int scale, const SketchPainter &paint)
 {
-    const SketchPainter &paint = sketchPainter();
     if (!paint)
         return {};
     QImage canvas((scale + 602) * scale, (scale + 402) * scale, QImage::Format_RGB32);
     canvas.fill(Qt::white);
+    bool drawn = false;
     {
         QPainter painter(&canvas);
         painter.setPen(Qt::black);
@@ -66,15 +38,16 @@ QImage sketchPicture(const Record &record, int scale)
         QStringList lines = text.split(u'\n');
         if (lines.size() == 1 && lines.first().isEmpty())
             lines.clear();
-        paint(painter, lines, 2 * scale, 2 * scale, double(scale), double(scale));
+        drawn = paint(painter, lines, 2 * scale, 2 * scale, double(scale), double(scale));
     }
+    if (!drawn)
+        return {};
     return canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
 }
 
-Section sketchSection(double height)
+Section sketchSection(double height, SketchPainter painter)
 {
     Section s(SectionKind::Child, u"zeichnungsband"_qs, height);
-    s.add(Item::rect(0.0, kSketchBoxTop, kSketchBoxWidth, kSketchBoxHeight)).named(u"skizzenrahmen"_qs);
     Item picture;
     picture.kind = ItemKind::Picture;
     picture.name = u"skizze"_qs;
@@ -84,11 +57,13 @@ Section sketchSection(double height)
     picture.height = kSketchBoxHeight;
     picture.stretchPicture = true;
     s.add(picture);
-    s.beforeOutput = [](SectionContext &ctx) {
+    // The frame after the picture, which would cover it otherwise.
+    s.add(Item::rect(0.0, kSketchBoxTop, kSketchBoxWidth, kSketchBoxHeight)).named(u"skizzenrahmen"_qs);
+    s.beforeOutput = [painter = std::move(painter)](SectionContext &ctx) {
         if (!ctx.record().boolean(u"Skizzedrucken"_qs))
             return false;
         // Drawn afresh for every run, at the run's scale.
-        ctx.item(u"skizze"_qs).image = sketchPicture(ctx.record(), ctx.sketchScale());
+        ctx.item(u"skizze"_qs).image = sketchPicture(ctx.record(), ctx.sketchScale(), painter);
         return true;
     };
     return s;
@@ -108,10 +83,7 @@ Section remarksSection(const QString &name, SectionKind kind, double height)
     remarks.stretch = true;
     remarks.document = [](const QString &text) { return remarksDocument(text); };
     s.add(remarks);
-    s.beforeOutput = [](SectionContext &ctx) {
-        const std::unique_ptr<QTextDocument> doc = remarksDocument(ctx.record().text(u"Bemerkung"_qs));
-        return doc && !doc->toPlainText().isEmpty();
-    };
+    s.beforeOutput = [](SectionContext &ctx) { return !rtf::toPlainText(ctx.record().text(u"Bemerkung"_qs)).isEmpty(); };
     return s;
 }
 

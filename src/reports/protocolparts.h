@@ -1,8 +1,7 @@
 #pragma once
 
-// What both protocols share besides the letterhead: the sketch box, the
-// remarks, the sketch scale, and the two hooks through which the program
-// supplies the sketch drawing and the formatted remarks.
+// What both protocols share besides the letterhead: the sketch box and the
+// remarks.
 
 #include "reportlayout.h"
 
@@ -15,33 +14,31 @@ class QPainter;
 namespace report {
 
 // Draws a record's sketch text (the lines of `Skizze`) onto the canvas of a
-// monochrome picture, with two pixel offsets and two scales.  Set by the
-// program when a sketch module is present; empty until then, and the sketch
-// box then prints empty.
-using SketchPainter = std::function<void(QPainter &canvas, const QStringList &sketchLines, int offsetX,
+// monochrome picture, with two pixel offsets and two scales: the sketch
+// module's drawing, handed to the protocols.  False when it drew nothing (no
+// module that can draw); the sketch box then prints empty, as without one.
+using SketchPainter = std::function<bool(QPainter &canvas, const QStringList &sketchLines, int offsetX,
                                          int offsetY, double scaleX, double scaleY)>;
-void setSketchPainter(SketchPainter painter);
-const SketchPainter &sketchPainter();
 
-// Makes the document the remarks `Bemerkung` print as.  Until a reader of
-// formatted remarks is set, the stored text prints as plain text.
-void setRemarksDocumentFactory(DocumentFactory factory);
-std::unique_ptr<QTextDocument> remarksDocument(const QString &storedText);
-
-// The sketch scale s shared by the protocols and the print command: 2 from
-// program start; the print command makes it 4 while it lays out a direct print.
-int sketchScale();
-void setSketchScale(int scale);
+// The sketch scale s of a preview and of the pages laid out for it; a direct
+// print lays out at 4.
+constexpr int kPreviewSketchScale = 2;
+constexpr int kPrintSketchScale = 4;
 
 // The sketch picture of a record at scale s: a monochrome picture of
-// (s + 602)·s x (s + 402)·s pixels on which the sketch painter draws the
-// record's sketch with offsets 2·s and scales s.  Null without a sketch painter.
-QImage sketchPicture(const Record &record, int scale);
+// (s + 602)·s x (s + 402)·s pixels on which `painter` draws the record's
+// sketch with offsets 2·s and scales s.  Null when nothing drew it.
+QImage sketchPicture(const Record &record, int scale, const SketchPainter &painter);
 
 // The sketch section: a framed box 184.5 x 127 mm, 1.5 mm below the section
-// top, filled with the stretched sketch picture; output only when
-// `Skizzedrucken` is set.
-Section sketchSection(double height);
+// top, filled with the stretched sketch picture drawn by `painter`; output
+// only when `Skizzedrucken` is set.
+Section sketchSection(double height, SketchPainter painter);
+
+// The remarks `Bemerkung` as a document for the protocols: formatted text
+// as the remarks editor and a word processor show it (plain text as it
+// stands), Arial 10 pt where the remark names no font.
+std::unique_ptr<QTextDocument> remarksDocument(const QString &storedText);
 
 // The remarks as formatted text over the full width, growing with the text;
 // output only when the remarks have at least one line.

@@ -6,10 +6,10 @@
 
 namespace report {
 
-Protocols::Protocols(SettingsSource settings)
+Protocols::Protocols(SettingsSource settings, SketchPainter sketch)
     : m_settings(settings)
-    , m_interconnection(settings)
-    , m_installationRoom(settings)
+    , m_interconnection(settings, sketch)
+    , m_installationRoom(settings, sketch)
 {
 }
 

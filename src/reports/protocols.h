@@ -13,7 +13,10 @@ namespace report {
 
 class Protocols {
 public:
-    explicit Protocols(SettingsSource settings);
+    // Both protocols with the letterhead from `settings` and the sketch box
+    // drawn by `sketch` (empty without one).  The protocols of this program
+    // are made by programProtocols() (programprotocols.h).
+    explicit Protocols(SettingsSource settings, SketchPainter sketch = {});
 
     static bool isInstallationRoom(const Record &record) { return record.integer(u"Modus"_qs) != 0; }
 
@@ -27,6 +30,8 @@ public:
     static QString title(const Record &record);
 
     const Layout &layout(const Record &record) const;
+    // The pages of the record's protocol, its sketch drawn at scale s
+    // (kPreviewSketchScale for a preview, kPrintSketchScale for a direct print).
     std::vector<Page> layOut(const Record &record, int sketchScale, const PageSink &sink = {}) const;
 
     // Title (the protocol's kind and the site) and author (header line 1) of its PDF.

@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTextTable>
 
 #include <algorithm>
 #include <stdexcept>
@@ -183,6 +184,70 @@ QString itemText(const Item &item, const Record &record)
     return text;
 }
 
+// Where a laid-out document may be split between pages, in layout pixels
+// from its top: below every line of a paragraph, and between the rows of a
+// table (a row's cells stay together).  The next page goes on at `resume`:
+// the next line's top, so that the space between two paragraphs stays at
+// the foot of the page before; a table's frame and padding go with its rows.
+struct DocumentBreak {
+    double cut;
+    double resume;
+};
+
+std::vector<DocumentBreak> documentBreaks(const QTextDocument &doc)
+{
+    struct Band {
+        double top;
+        double bottom;
+        const QTextTable *table;  // the table of a row; null for a line
+        int row;
+    };
+    std::vector<Band> bands;
+    QAbstractTextDocumentLayout *layout = doc.documentLayout();
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QTextLayout *tl = b.layout();
+        if (!tl)
+            continue;
+        const QRectF br = layout->blockBoundingRect(b);
+        if (const QTextTable *table = QTextCursor(b).currentTable()) {
+            const int row = table->cellAt(b.position()).row();
+            if (!bands.empty() && bands.back().table == table && bands.back().row == row) {
+                bands.back().top = std::min(bands.back().top, br.top());
+                bands.back().bottom = std::max(bands.back().bottom, br.bottom());
+            } else {
+                bands.push_back({br.top(), br.bottom(), table, row});
+            }
+            continue;
+        }
+        for (int i = 0; i < tl->lineCount(); ++i) {
+            const QTextLine line = tl->lineAt(i);
+            const double top = br.top() + line.y();
+            bands.push_back({top, top + line.height(), nullptr, 0});
+        }
+    }
+    std::vector<DocumentBreak> breaks;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        const Band &band = bands[i];
+        if (i + 1 == bands.size()) {
+            breaks.push_back({band.bottom, band.bottom});
+            continue;
+        }
+        const Band &next = bands[i + 1];
+        if (band.table && next.table == band.table) {
+            // Between two rows: the shared border halves.
+            const double middle = (band.bottom + next.top) / 2.0;
+            breaks.push_back({middle, middle});
+        } else if (band.table) {
+            breaks.push_back({next.top, next.top});   // the table's foot stays with it
+        } else if (next.table) {
+            breaks.push_back({band.bottom, band.bottom});   // its head goes with it
+        } else {
+            breaks.push_back({band.bottom, next.top});
+        }
+    }
+    return breaks;
+}
+
 std::unique_ptr<QTextDocument> plainDocument(const QString &text)
 {
     auto doc = std::make_unique<QTextDocument>();
@@ -213,11 +278,19 @@ public:
 private:
     // A section laid out on its own: elements relative to the section's top
     // left corner (x from the left margin).
+    // Where a section may be split between lines: the part on the page ends
+    // at `cut`, the part on the next page begins at `resume` (the next line's
+    // top, so that the space between paragraphs stays on the page before).
+    struct Break {
+        double cut;
+        double resume;
+    };
     struct Laid {
         QString name;
         std::vector<PageElement> elements;
         double height = 0.0;
-        std::vector<double> breaks;  // where the section may be split between lines
+        std::vector<Break> breaks;
+        double inkBottom = 0.0;      // the bottom of the lowest thing printed
         Frame frame;
     };
 
@@ -227,7 +300,7 @@ private:
     void outputChain(const Section &root);
     void outputSection(const Section &declared);
     Laid layOutSection(const Section &section) const;
-    void layOutItem(const Item &item, Laid &laid, double shift, double *contentHeight, std::vector<double> *lineBottoms) const;
+    void layOutItem(const Item &item, Laid &laid, double shift, double *contentHeight, std::vector<Break> *lineBreaks) const;
     void place(const Laid &laid, double offset, double cut, bool first, bool last);
     Page &page() { return m_pages.back(); }
     double sheetX(double x) const { return m_layout.page.marginLeft + x; }
@@ -333,33 +406,40 @@ void Engine::outputSection(const Section &declared)
     } else {
         const bool splittable = !laid.breaks.empty();
         const double freshRoom = contentHeight - m_headerHeight;
-        if (laid.height > contentHeight - m_y + kEps && !m_fresh && (laid.height <= freshRoom + kEps || !splittable))
+        // What lies below the last printed line is only space: it may run
+        // into the bottom margin rather than make a page of its own.
+        auto fitsFrom = [&](double offset) {
+            const double room = contentHeight - m_y;
+            return laid.height - offset <= room + kEps || (splittable && laid.inkBottom - offset <= room + kEps);
+        };
+        if (!fitsFrom(0.0) && !m_fresh && (laid.height <= freshRoom + kEps || !splittable))
             breakPage();
 
         double offset = 0.0;
         bool first = true;
         for (;;) {
             const double room = contentHeight - m_y;
-            if (laid.height - offset <= room + kEps || !splittable) {
+            if (fitsFrom(offset) || !splittable) {
                 // Fits, or cannot be split: a section taller than a page runs over its foot.
                 place(laid, offset, laid.height, first, true);
                 m_y += laid.height - offset;
                 break;
             }
-            double cut = -1.0;
-            for (double b : laid.breaks)
-                if (b > offset + kEps && b <= offset + room + kEps)
-                    cut = std::max(cut, b);
-            if (cut < 0.0) {
+            const Break *cut = nullptr;
+            for (const Break &b : laid.breaks)
+                if (b.cut > offset + kEps && b.cut <= offset + room + kEps && (!cut || b.cut > cut->cut))
+                    cut = &b;
+            Break forced{offset + room, offset + room};   // one line taller than a page
+            if (!cut) {
                 if (!m_fresh) {
                     breakPage();
                     continue;
                 }
-                cut = offset + room;  // one line taller than a page
+                cut = &forced;
             }
-            place(laid, offset, cut, first, false);
-            m_y += cut - offset;
-            offset = cut;
+            place(laid, offset, cut->cut, first, false);
+            m_y += cut->cut - offset;
+            offset = std::max(cut->cut, cut->resume);
             first = false;
             breakPage();
         }
@@ -382,7 +462,7 @@ Engine::Laid Engine::layOutSection(const Section &section) const
         Laid part;
         double declared;
         double content;
-        std::vector<double> bottoms;
+        std::vector<Break> breaks;
     };
     std::vector<Placed> placed;
     for (const Item &item : section.items) {
@@ -390,7 +470,7 @@ Engine::Laid Engine::layOutSection(const Section &section) const
             continue;
         Placed p{&item, {}, item.height > 0.0 ? item.height : lineHeight(item.font), 0.0, {}};
         p.part.name = section.name;
-        layOutItem(item, p.part, 0.0, &p.content, item.stretch ? &p.bottoms : nullptr);
+        layOutItem(item, p.part, 0.0, &p.content, item.stretch ? &p.breaks : nullptr);
         placed.push_back(std::move(p));
     }
 
@@ -411,16 +491,20 @@ Engine::Laid Engine::layOutSection(const Section &section) const
                 e.clip.translate(0.0, shift);
             laid.elements.push_back(std::move(e));
         }
-        for (double b : p.bottoms)
-            laid.breaks.push_back(b + shift);
+        for (const Break &b : p.breaks)
+            laid.breaks.push_back({b.cut + shift, b.resume + shift});
     }
     laid.height = section.height + maxGrowth;
-    std::sort(laid.breaks.begin(), laid.breaks.end());
+    for (const PageElement &e : laid.elements) {
+        const double bottom = e.kind == PageElement::Line ? std::max(e.line.y1(), e.line.y2()) : e.rect.bottom();
+        laid.inkBottom = std::max(laid.inkBottom, bottom);
+    }
+    std::sort(laid.breaks.begin(), laid.breaks.end(), [](const Break &a, const Break &b) { return a.cut < b.cut; });
     return laid;
 }
 
 void Engine::layOutItem(const Item &item, Laid &laid, double shift, double *contentHeight,
-                        std::vector<double> *lineBottoms) const
+                        std::vector<Break> *lineBreaks) const
 {
     const double top = item.y + shift;
     PageElement base;
@@ -450,8 +534,8 @@ void Engine::layOutItem(const Item &item, Laid &laid, double shift, double *cont
             *contentHeight = 0.0;
         for (int i = 0; i < lines.size(); ++i) {
             const double lineTop = top + lh * i;
-            if (lineBottoms)
-                lineBottoms->push_back(lineTop + lh);
+            if (lineBreaks)
+                lineBreaks->push_back({lineTop + lh, lineTop + lh});
             if (lines[i].isEmpty())
                 continue;
             PageElement e = base;
@@ -478,15 +562,9 @@ void Engine::layOutItem(const Item &item, Laid &laid, double shift, double *cont
         doc->setDefaultFont(item.font.font());
         doc->setTextWidth(item.width * kLayoutPxPerMm);
         *contentHeight = doc->size().height() / kLayoutPxPerMm;
-        if (lineBottoms) {
-            for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
-                const QRectF br = doc->documentLayout()->blockBoundingRect(b);
-                const QTextLayout *tl = b.layout();
-                for (int i = 0; tl && i < tl->lineCount(); ++i) {
-                    const QTextLine line = tl->lineAt(i);
-                    lineBottoms->push_back(top + (br.top() + line.y() + line.height()) / kLayoutPxPerMm);
-                }
-            }
+        if (lineBreaks) {
+            for (const DocumentBreak &b : documentBreaks(*doc))
+                lineBreaks->push_back({top + b.cut / kLayoutPxPerMm, top + b.resume / kLayoutPxPerMm});
         }
         PageElement e = base;
         e.kind = PageElement::Document;

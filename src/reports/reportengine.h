@@ -23,6 +23,11 @@ namespace report {
 constexpr double kLayoutDpi = 1200.0;
 constexpr double kLayoutPxPerMm = kLayoutDpi / 25.4;
 
+// Underlined text in a document of a RichText item carries this character
+// property instead of the font's underline; the page painter draws the line
+// at the font's own underline position.
+constexpr int kUnderlineProperty = 0x100000 + 1;   // QTextFormat::UserProperty + 1
+
 // The paint device of that resolution used for measuring.
 QPaintDevice *layoutDevice();
 // Width of a text in mm, as laid out.

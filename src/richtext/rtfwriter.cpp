@@ -1,12 +1,15 @@
 #include "rtf.h"
 
+#include "paragraphs.h"
 #include "windows1252.h"
 
 #include <QColor>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFragment>
+#include <QTextTable>
 
 #include <algorithm>
 #include <cmath>
@@ -45,12 +48,21 @@ public:
     void range(int from, int to, bool closeLast)
     {
         for (QTextBlock b = m_doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
+            // A table the range holds whole is written as a table; of a table
+            // cut by the range its paragraphs are written as paragraphs.
+            if (QTextTable *t = QTextCursor(b).currentTable()) {
+                if (t->firstPosition() >= from && t->lastPosition() < to) {
+                    table(*t);
+                    b = m_doc.findBlock(t->lastPosition());
+                    continue;
+                }
+            }
             const int end = b.position() + b.length() - 1;   // position of the paragraph's end
             const bool last = !b.next().isValid() || b.next().position() > to;
             const bool close = to > end || (last && closeLast);
             if (last && !close && to <= b.position() && b.position() > from)
                 break;   // the range ends right where this paragraph begins
-            paragraph(b, from, to, close);
+            paragraph(b, from, to, close, false);
         }
     }
 
@@ -94,12 +106,93 @@ private:
         return i + 1;   // entry 0 is "automatic"
     }
 
-    void paragraph(const QTextBlock &block, int from, int to, bool close)
+    // A table: per row its definition (cell edges, padding, borders), then
+    // the paragraphs of each cell, each cell closed by \cell, the row by \row.
+    void table(const QTextTable &t)
+    {
+        const QTextTableFormat tf = t.format();
+        const QList<QTextLength> widths = tf.columnWidthConstraints();
+        const int left = toTwips(tf.leftMargin());
+        for (int r = 0; r < t.rows(); ++r) {
+            m_body += "\\trowd\\trgaph0\\trleft" + QByteArray::number(left);
+            const Qt::Alignment a = tf.alignment() & Qt::AlignHorizontal_Mask;
+            if (a & Qt::AlignHCenter)
+                m_body += "\\trqc";
+            else if (a & (Qt::AlignRight | Qt::AlignTrailing))
+                m_body += "\\trqr";
+            int edge = left;
+            for (int c = 0; c < t.columns(); ++c) {
+                const QTextTableCellFormat f = t.cellAt(r, c).format().toTableCellFormat();
+                const struct {
+                    const char *word;
+                    double width;
+                    QTextFrameFormat::BorderStyle style;
+                    QBrush brush;
+                } sides[] = {
+                    {"t", f.topBorder(), f.topBorderStyle(), f.topBorderBrush()},
+                    {"l", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush()},
+                    {"b", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush()},
+                    {"r", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush()},
+                };
+                for (const auto &side : sides) {
+                    if (side.width <= 0 || side.style == QTextFrameFormat::BorderStyle_None)
+                        continue;
+                    m_body += QByteArray("\\clbrdr") + side.word + "\\brdrs\\brdrw"
+                        + QByteArray::number(std::clamp(toTwips(side.width), 1, 255));
+                    if (side.brush.style() != Qt::NoBrush && side.brush.color() != QColor(Qt::black))
+                        m_body += "\\brdrcf" + QByteArray::number(colorIndex(side.brush.color()));
+                }
+                // The padding counts from the cell's edge, its top and left
+                // borders inside it (see the reader).
+                auto inside = [](double border, QTextFrameFormat::BorderStyle style) {
+                    return border > 0 && style != QTextFrameFormat::BorderStyle_None ? border : 0.0;
+                };
+                const struct {
+                    const char *word;
+                    double px;
+                } pads[] = {{"t", f.topPadding() + inside(f.topBorder(), f.topBorderStyle())},
+                            {"l", f.leftPadding() + inside(f.leftBorder(), f.leftBorderStyle())},
+                            {"b", f.bottomPadding()},
+                            {"r", f.rightPadding()}};
+                for (const auto &pad : pads)
+                    m_body += QByteArray("\\clpadf") + pad.word + "3\\clpad" + pad.word + QByteArray::number(toTwips(pad.px));
+                if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)
+                    m_body += "\\clvertalc";
+                else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
+                    m_body += "\\clvertalb";
+                const double width = c < widths.size() && widths[c].type() == QTextLength::FixedLength ? widths[c].rawValue() : 0.0;
+                edge += c < widths.size() && widths[c].type() == QTextLength::FixedLength ? toTwips(width) : 1440;
+                m_body += "\\cellx" + QByteArray::number(edge);
+            }
+            m_body += '\n';
+            for (int c = 0; c < t.columns(); ++c) {
+                const QTextTableCell cell = t.cellAt(r, c);
+                if (cell.row() != r || cell.column() != c) {
+                    m_body += "\\pard\\intbl\\cell\n";   // covered by a spanning cell
+                    continue;
+                }
+                const QTextBlock lastBlock = m_doc.findBlock(cell.lastPosition());
+                for (QTextBlock b = m_doc.findBlock(cell.firstPosition()); b.isValid(); b = b.next()) {
+                    const bool lastInCell = b == lastBlock;
+                    paragraph(b, b.position(), b.position() + b.length() - 1, !lastInCell, true);
+                    if (lastInCell)
+                        break;
+                }
+                m_body += "\\cell\n";
+            }
+            m_body += "\\row\n";
+        }
+        m_body += "\\pard\n";
+    }
+
+    void paragraph(const QTextBlock &block, int from, int to, bool close, bool inTable)
     {
         m_body += "\\pard";
+        if (inTable)
+            m_body += "\\intbl";
         // A paragraph left open (the end of a copied selection) takes the
         // layout of the paragraph it is pasted into, so it carries none.
-        if (close) {
+        if (close || inTable) {
             const QTextBlockFormat f = block.blockFormat();
             const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
             if (a & Qt::AlignHCenter)
@@ -117,7 +210,16 @@ private:
             twipsWord("ri", f.rightMargin());
             twipsWord("fi", f.textIndent());
             twipsWord("sb", f.topMargin());
-            twipsWord("sa", f.bottomMargin());
+            // The space after a paragraph also holds the space before the next
+            // one (see the reader); RTF keeps the two apart.
+            const QTextBlock next = detail::nextInFlow(block);
+            const double before = next.isValid() ? next.blockFormat().topMargin() : 0.0;
+            twipsWord("sa", std::max(0.0, f.bottomMargin() - before));
+            if (f.lineHeightType() == QTextBlockFormat::ProportionalHeight && f.lineHeight() > 0 && f.lineHeight() != 100)
+                m_body += "\\sl" + QByteArray::number(std::lround(f.lineHeight() * 2.4)) + "\\slmult1";
+            // Tab stops count from the paragraph's left edge in RTF, from its
+            // first line's start in the document.
+            const int firstLine = toTwips(f.leftMargin()) + toTwips(f.textIndent());
             for (const QTextOption::Tab &t : f.tabPositions()) {
                 if (t.type == QTextOption::RightTab)
                     m_body += "\\tqr";
@@ -125,7 +227,7 @@ private:
                     m_body += "\\tqc";
                 else if (t.type == QTextOption::DelimiterTab)
                     m_body += "\\tqdec";
-                m_body += "\\tx" + QByteArray::number(toTwips(t.position));
+                m_body += "\\tx" + QByteArray::number(std::max(0, toTwips(t.position) + firstLine));
             }
         }
         m_body += ' ';
@@ -140,7 +242,8 @@ private:
         }
         if (close)
             m_body += "\\par";
-        m_body += '\n';
+        if (!inTable)
+            m_body += '\n';
     }
 
     void run(const QTextCharFormat &format, const QString &text)
@@ -233,6 +336,33 @@ QByteArray writeSelection(const QTextCursor &cursor)
     return w.result();
 }
 
+namespace {
+
+// Copies a table of a pasted document in at the cursor, which then stands in
+// the paragraph after it.
+void insertTable(QTextCursor &cursor, const QTextTable &source)
+{
+    // A table stands on its own: text before the caret stays in its paragraph.
+    if (!cursor.atBlockStart() && !cursor.atBlockEnd())
+        cursor.insertBlock();
+    QTextTable *table = cursor.insertTable(source.rows(), source.columns(), source.format());
+    for (int r = 0; r < source.rows(); ++r) {
+        for (int c = 0; c < source.columns(); ++c) {
+            const QTextTableCell from = source.cellAt(r, c);
+            QTextTableCell to = table->cellAt(r, c);
+            to.setFormat(from.format().toTableCellFormat());
+            QTextCursor sel(from.firstCursorPosition());
+            sel.setPosition(from.lastPosition(), QTextCursor::KeepAnchor);
+            QTextCursor at = to.firstCursorPosition();
+            at.setBlockFormat(from.firstCursorPosition().blockFormat());
+            at.insertFragment(sel.selection());
+        }
+    }
+    cursor.setPosition(table->lastPosition() + 1);
+}
+
+} // namespace
+
 void insert(QTextCursor &cursor, const QByteArray &data)
 {
     if (cursor.isNull())
@@ -245,16 +375,29 @@ void insert(QTextCursor &cursor, const QByteArray &data)
     cursor.removeSelectedText();
     const QTextBlockFormat target = cursor.blockFormat();
     const QTextCharFormat targetChar = cursor.charFormat();
-    for (QTextBlock b = pasted.begin(); b.isValid(); b = b.next()) {
-        for (auto it = b.begin(); !it.atEnd(); ++it) {
-            const QTextFragment frag = it.fragment();
+    const QTextFrame *root = pasted.rootFrame();
+    for (auto it = root->begin(); !it.atEnd(); ++it) {
+        if (const auto *table = qobject_cast<const QTextTable *>(it.currentFrame())) {
+            insertTable(cursor, *table);
+            continue;
+        }
+        const QTextBlock b = it.currentBlock();
+        if (!b.isValid())
+            continue;
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+            const QTextFragment frag = f.fragment();
             if (frag.isValid())
                 cursor.insertText(frag.text(), frag.charFormat());
         }
+        auto next = it;
+        ++next;
+        const bool beforeTable = !next.atEnd() && qobject_cast<const QTextTable *>(next.currentFrame());
         const bool closed = b.next().isValid() || (info.wasRtf && info.endsWithParagraph);
         if (closed) {
             cursor.setBlockFormat(info.wasRtf ? b.blockFormat() : target);
-            cursor.insertBlock(target, targetChar);
+            // A table that follows comes right after the paragraph.
+            if (!beforeTable)
+                cursor.insertBlock(target, targetChar);
         }
     }
     cursor.endEditBlock();

@@ -22,6 +22,7 @@ struct DrawnText {
     double baseline = 0.0;  // mm from the sheet's top edge
     double top = 0.0;       // baseline minus the font's ascent
     double width = 0.0;     // mm
+    QColor colour;
     double right() const { return x + width; }
     double centre() const { return x + width / 2.0; }
 };
@@ -41,8 +42,20 @@ public:
 
     std::vector<DrawnText> texts;
     std::vector<DrawnLine> lines;
-    std::vector<QRectF> rects;   // mm
+    std::vector<QRectF> rects;   // outlined, mm
+    std::vector<QRectF> fills;   // filled without an outline (underlines), mm
     std::vector<QRectF> images;  // target rectangles, mm
+
+    // The underline drawn under a text: a filled bar below its baseline that
+    // starts where the text starts; null when there is none.
+    const QRectF *underlineOf(const DrawnText &t) const
+    {
+        for (const QRectF &f : fills)
+            if (qAbs(f.left() - t.x) < 0.05 && f.right() <= t.right() + 0.05 && f.top() > t.baseline - 0.5
+                && f.top() < t.baseline + 2.0)
+                return &f;
+        return nullptr;
+    }
 
     // The texts exactly equal to `text`.
     std::vector<const DrawnText *> find(const QString &text) const
@@ -97,6 +110,7 @@ private:
             d.baseline = at.y() / kPxPerMm;
             d.top = d.baseline - QFontMetricsF(ti.font(), m_device).ascent() * scale / kPxPerMm;
             d.width = ti.width() * scale / kPxPerMm;
+            d.colour = painter()->pen().color();
             m_device->texts.push_back(d);
         }
         void drawLines(const QLineF *l, int count) override
@@ -110,9 +124,10 @@ private:
         void drawRects(const QRectF *r, int count) override
         {
             const QTransform t = painter()->transform();
+            const bool filled = painter()->pen().style() == Qt::NoPen && painter()->brush().style() != Qt::NoBrush;
             for (int i = 0; i < count; ++i) {
                 const QRectF m = t.mapRect(r[i]);
-                m_device->rects.push_back(QRectF(m.topLeft() / kPxPerMm, m.size() / kPxPerMm));
+                (filled ? m_device->fills : m_device->rects).push_back(QRectF(m.topLeft() / kPxPerMm, m.size() / kPxPerMm));
             }
         }
         void drawImage(const QRectF &r, const QImage &, const QRectF &, Qt::ImageConversionFlags) override

@@ -50,6 +50,15 @@ struct PrintedProtocol {
         return out;
     }
 
+    // The page recorder that holds a drawn text.
+    const PaintRecorder *recorderOf(const DrawnText *t) const
+    {
+        for (const auto &rec : painted)
+            if (!rec->texts.empty() && t >= &rec->texts.front() && t <= &rec->texts.back())
+                return rec.get();
+        return nullptr;
+    }
+
     // The texts of a section in reading order.
     QStringList textsOf(const QString &name) const
     {
@@ -89,8 +98,17 @@ inline void checkPlaced(const PrintedProtocol &printed, const QString &section, 
     QCOMPARE(best->font.pointSizeF(), pointSize);
     QCOMPARE(best->font.bold(), bold);
     QCOMPARE(best->font.italic(), italic);
-    QCOMPARE(best->font.underline(), underline);
     QCOMPARE(best->font.family(), u"Arial"_qs);
+    // An underline lies below the letters, clear of the baseline, within the
+    // font's descent, as long as the text.
+    const QRectF *line = printed.recorderOf(best)->underlineOf(*best);
+    QCOMPARE(line != nullptr, underline);
+    if (line) {
+        QVERIFY2(line->top() >= best->baseline + 0.2, qPrintable(u"underline %1 mm below the baseline"_qs.arg(line->top() - best->baseline)));
+        QVERIFY(line->bottom() <= best->baseline + 0.25 * best->font.pointSizeF() * 25.4 / 72.0);
+        QVERIFY(line->height() > 0.03);
+        QVERIFY(qAbs(line->right() - best->right()) < 0.1);
+    }
 }
 
 // A table of placements for a data-driven test: where each label or value of

@@ -1,3 +1,4 @@
+#include "protocolparts.h"
 #include "reportengine.h"
 #include "reporttestutil.h"
 
@@ -39,6 +40,8 @@ private slots:
     void sectionThatDoesNotFitStartsAPageWithTheHeader();
     void stretchingTextGrowsItsSectionAndPushesItemsDown();
     void tallRichTextIsSplitBetweenLines();
+    void formattedTextRunsOnRightBelowTheHeader();
+    void noPageHoldsOnlyTheHeader();
     void alignment_data();
     void alignment();
     void linesFromARecordedPosition();
@@ -233,6 +236,96 @@ void TestReportEngine::tallRichTextIsSplitBetweenLines()
         }
     }
     QCOMPARE(seen, paragraphs);
+}
+
+namespace {
+
+// A page header of 20 mm, a title of `titleHeight` and the remarks as the
+// protocols print them, from RTF.
+Layout remarksLayout(double titleHeight)
+{
+    Layout L;
+    L.add(header(20));
+    L.add(plain(SectionKind::Title, u"titel"_qs, titleHeight));
+    L.add(remarksSection(u"bemerkung"_qs, SectionKind::Summary, 7));
+    return L;
+}
+
+// Paragraphs with space after each (1 cm unless given, in twips), as a word
+// processor writes them.
+Record spacedRemarks(int paragraphs, int after = 567)
+{
+    QString rtf = u"{\\rtf1{\\fonttbl{\\f0 Arial;}}"_qs;
+    for (int i = 1; i <= paragraphs; ++i)
+        rtf += u"\\pard\\sa%1\\f0\\fs20 Absatz %2\\par"_qs.arg(after).arg(i);
+    Record r;
+    r.setText(u"Bemerkung"_qs, rtf + u'}');
+    return r;
+}
+
+// The texts painted on a page besides the header's.
+QStringList bodyTexts(const Page &page)
+{
+    QStringList out;
+    const auto rec = paintOnRecorder(page);
+    for (const DrawnText &t : rec->texts)
+        if (t.text != u"Briefkopf"_qs)
+            out << t.text;
+    return out;
+}
+
+} // namespace
+
+void TestReportEngine::formattedTextRunsOnRightBelowTheHeader()
+{
+    const std::vector<Page> pages = layOut(remarksLayout(200), {spacedRemarks(40)});
+    QVERIFY(pages.size() >= 3);
+    QStringList seen;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const auto rec = paintOnRecorder(pages[i]);
+        double first = 1e9;
+        for (const DrawnText &t : rec->texts) {
+            if (t.text == u"Briefkopf"_qs)
+                continue;
+            QVERIFY2(t.baseline <= 287.0, qPrintable(t.text));
+            first = std::min(first, t.top);
+            seen << t.text;
+        }
+        // A following page goes on with the next line right below the
+        // header; the space after the last paragraph of the page before
+        // stays there.
+        if (i > 0) {
+            QCOMPARE(pages[i].section(u"bemerkung"_qs)->top, 30.0);
+            QVERIFY2(first - 30.0 < 0.3, qPrintable(u"page %1 starts %2 mm below the header"_qs.arg(i + 1).arg(first - 30.0)));
+        }
+    }
+    QStringList expected;
+    for (int i = 1; i <= 40; ++i)
+        expected << u"Absatz %1"_qs.arg(i);
+    QCOMPARE(seen, expected);
+}
+
+void TestReportEngine::noPageHoldsOnlyTheHeader()
+{
+    // Remarks taller than a page run on below the title; as the space after
+    // their paragraphs grows, their last line comes to lie everywhere on the
+    // last page, down to its foot.  The space after it and the section's own
+    // margin may then run into the foot of the page, but never make a page
+    // of their own.
+    QStringList expected;
+    for (int i = 1; i <= 24; ++i)
+        expected << u"Absatz %1"_qs.arg(i);
+    for (int after = 300; after <= 420; ++after) {
+        const std::vector<Page> pages = layOut(remarksLayout(250), {spacedRemarks(24, after)});
+        QStringList seen;
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const QStringList body = bodyTexts(pages[i]);
+            QVERIFY2(!body.isEmpty() || i == 0,
+                     qPrintable(u"\\sa%1: page %2 holds only the header"_qs.arg(after).arg(i + 1)));
+            seen << body;
+        }
+        QCOMPARE(seen, expected);
+    }
 }
 
 void TestReportEngine::alignment_data()

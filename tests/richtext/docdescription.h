@@ -10,6 +10,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextCursor>
+#include <QTextTable>
 
 #include <cmath>
 
@@ -62,11 +64,38 @@ inline QString describeBlockFormat(const QTextBlockFormat &f)
     return parts.join(u' ');
 }
 
+// A table's shape: column widths, and per cell its padding and borders, in twips.
+inline QString describeTable(const QTextTable &t)
+{
+    auto tw = [](double px) { return QString::number(std::lround(px * 15)); };
+    QStringList parts{u"table %1x%2 left=%3"_qs.arg(t.rows()).arg(t.columns()).arg(tw(t.format().leftMargin()))};
+    for (const QTextLength &w : t.format().columnWidthConstraints())
+        parts << u"w="_qs + tw(w.rawValue());
+    for (int r = 0; r < t.rows(); ++r)
+        for (int c = 0; c < t.columns(); ++c) {
+            const QTextTableCellFormat f = t.cellAt(r, c).format().toTableCellFormat();
+            auto side = [&](double width, QTextFrameFormat::BorderStyle style) {
+                return style == QTextFrameFormat::BorderStyle_None ? u"-"_qs : tw(width);
+            };
+            parts << u"(%1,%2) pad %3 %4 %5 %6 border %7 %8 %9 %10"_qs.arg(r).arg(c)
+                         .arg(tw(f.topPadding()), tw(f.leftPadding()), tw(f.bottomPadding()), tw(f.rightPadding()))
+                         .arg(side(f.topBorder(), f.topBorderStyle()), side(f.leftBorder(), f.leftBorderStyle()),
+                              side(f.bottomBorder(), f.bottomBorderStyle()), side(f.rightBorder(), f.rightBorderStyle()));
+        }
+    return parts.join(u' ');
+}
+
 inline QString describeDocument(const QTextDocument &doc)
 {
     QStringList lines;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         QString line = u"["_qs + describeBlockFormat(b.blockFormat()) + u"]"_qs;
+        if (const QTextTable *t = QTextCursor(b).currentTable()) {
+            const QTextTableCell cell = t->cellAt(b.position());
+            if (b.position() == t->firstPosition())
+                lines << describeTable(*t);
+            line.prepend(u"cell(%1,%2) "_qs.arg(cell.row()).arg(cell.column()));
+        }
         QString runText;
         QString runFormat;
         auto flush = [&] {

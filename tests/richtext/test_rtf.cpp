@@ -1,7 +1,10 @@
 #include "docdescription.h"
 #include "rtf.h"
 
+#include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTextTable>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -210,6 +213,7 @@ private slots:
     void badInput();
     void storedFieldsAndPlainText();
     void copyAndPasteKeepFormatting();
+    void wordProcessorLayout();
     void randomizedInputsReadAndRoundTrip();
 };
 
@@ -287,7 +291,7 @@ void TestRtf::wordProcessorText_data()
                   "{\\*\\shppict{\\pict{\\*\\picprop}\\pngblip\\picw10\\pich10 89504e470d0a1a0a}}"
                   "{\\nonshppict{\\pict\\wmetafile8 0100090000}}\n"
                   "\\pard\\plain \\f37\\fs22 Ende {\\v versteckt}\\par\n}")
-        << u"Siehe TRGI-Hinweis.\n·\tPunkt eins\nEnde "_qs
+        << u"Siehe TRGI-Hinweis.\n•\tPunkt eins\nEnde "_qs
         << QStringList{u"Siehe|font=Calibri"_qs, u"Siehe|pt=11"_qs, u"TRGI|u=1"_qs, u"TRGI|fg=#0563c1"_qs,
                        u"Siehe|u=0"_qs, u"#1|li=720"_qs, u"#1|fi=-360"_qs, u"#1|sa=160"_qs};
 
@@ -400,11 +404,11 @@ void TestRtf::storedFieldsAndPlainText()
 
     // A document for the printed protocol keeps the remark's formatting and
     // falls back to the given font only where the remark names none.
-    auto doc = rtf::toDocument(u"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hallo \\b Welt\\par}"_qs, QFont(u"Serif"_qs, 9));
+    auto doc = rtf::toDocument(u"{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hallo \\b Welt\\par}"_qs, QFont(u"Serif"_qs, 9), rtf::Units::forDpi(96));
     QCOMPARE(doc->toPlainText(), u"Hallo Welt"_qs);
     QCOMPARE(check(*doc, u"Welt|b=1"_qs), QString());
     QCOMPARE(check(*doc, u"Hallo|pt=10"_qs), QString());
-    auto plain = rtf::toDocument(u"Zeile 1\nZeile 2"_qs, QFont(u"Serif"_qs, 9));
+    auto plain = rtf::toDocument(u"Zeile 1\nZeile 2"_qs, QFont(u"Serif"_qs, 9), rtf::Units::forDpi(96));
     QCOMPARE(plain->blockCount(), 2);
     QCOMPARE(plain->defaultFont().family(), u"Serif"_qs);
 }
@@ -467,6 +471,78 @@ void TestRtf::copyAndPasteKeepFormatting()
     QCOMPARE(rtf::writeSelection(QTextCursor(&source)), QByteArray());
 }
 
+// Remarks as a word processor wrote them (the fixtures of the protocol
+// tests): lists, spacing, tab stops and a table, as the editors read them
+// (96 dots per inch, so a twip is 1/15 pixel).
+void TestRtf::wordProcessorLayout()
+{
+    auto fixture = [](const char *name) {
+        QFile f(QStringLiteral(RTF_FIXTURES) + u'/' + QString::fromLatin1(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    QTextDocument doc;
+    doc.setDefaultFont(baseFont());
+    rtf::read(fixture("befund.rtf"), &doc);
+    QCOMPARE(doc.toPlainText().section(u'\n', 0, 2),
+             u"Festgestellte Mängel:\n •\tZuluftöffnung im Heizraum verstellt\n •\tAbgasrohr undicht; der Eigentümer wurde auf "
+             "die sofortige Instandsetzung durch einen Fachbetrieb hingewiesen, die Kosten trägt er selbst."_qs);
+    // A list item: the hanging indent, and the tab after its bullet going to
+    // the indent (283 twips after the first line's start).
+    QCOMPARE(check(doc, u"#1|li=709"_qs), QString());
+    QCOMPARE(check(doc, u"#1|fi=-283"_qs), QString());
+    QCOMPARE(check(doc, u"#1|tabs=0@283"_qs), QString());
+    QCOMPARE(check(doc, u"#0|sa=283"_qs), QString());
+    QCOMPARE(check(doc, u"Mängel|b=1"_qs), QString());
+    QCOMPARE(check(doc, u"Abgasrohr|i=1"_qs), QString());
+
+    // The table: three rows of three cells, the columns as wide as \cellx says.
+    QTextTable *table = nullptr;
+    for (QTextBlock b = doc.begin(); b.isValid() && !table; b = b.next())
+        table = QTextCursor(b).currentTable();
+    QVERIFY(table);
+    QCOMPARE(table->rows(), 3);
+    QCOMPARE(table->columns(), 3);
+    const QString shape = describeTable(*table);
+    QVERIFY2(shape.startsWith(u"table 3x3 left=0 w=2828 w=1706 w=2269 (0,0) pad 47 47 57 57 border 10 10 10 10"_qs),
+             qPrintable(shape));
+    QCOMPARE(table->cellAt(1, 2).firstCursorPosition().block().text(), u"1000 ppm"_qs);
+    QCOMPARE(check(doc, u"Messung|b=1"_qs), QString());
+    QCOMPARE(check(doc, u"Abgasverlust|b=0"_qs), QString());
+    // The paragraph after the table is no cell.
+    const QTextCursor after = doc.find(u"Kosten der Nachprüfung: 38,50 €."_qs);
+    QVERIFY(!after.isNull() && !after.currentTable());
+    // The space after "Messwerte:" stands above the table.
+    QCOMPARE(std::lround(table->format().topMargin() * 15), 283L);
+
+    // Written and read again, all of it comes back; so does a paste of it.
+    QCOMPARE(afterRoundTrip(doc), describeDocument(doc));
+    QTextDocument pasted;
+    pasted.setDefaultFont(baseFont());
+    QTextCursor at(&pasted);
+    rtf::insert(at, rtf::write(doc));
+    QCOMPARE(pasted.toPlainText(), doc.toPlainText() + u'\n');
+    QTextTable *pastedTable = nullptr;
+    for (QTextBlock b = pasted.begin(); b.isValid() && !pastedTable; b = b.next())
+        pastedTable = QTextCursor(b).currentTable();
+    QVERIFY(pastedTable);
+    QCOMPARE(describeTable(*pastedTable), describeTable(*table));
+
+    // Spacing: \sa283 after one paragraph and \sb170 before the next add up
+    // between them, and are written back as they were.
+    QTextDocument spaced;
+    rtf::read(fixture("absaetze.rtf"), &spaced);
+    QCOMPARE(std::lround(spaced.begin().blockFormat().bottomMargin() * 15), 283L + 170L);
+    const QByteArray written = rtf::write(spaced);
+    QVERIFY(written.contains("\\sb170\\sa283"));
+    QCOMPARE(afterRoundTrip(spaced), describeDocument(spaced));
+    // A tab stop counts from the paragraph's left edge: \li567\fi283 and a
+    // stop at 2268 twips keep their place through the document.
+    QTextDocument tabs;
+    rtf::read(QByteArray("{\\rtf1\\pard\\li567\\fi283\\tx2268 a\\tab b\\par}"), &tabs);
+    QCOMPARE(check(tabs, u"#0|tabs=0@1418"_qs), QString());
+    QVERIFY(rtf::write(tabs).contains("\\tx2268"));
+}
+
 void TestRtf::randomizedInputsReadAndRoundTrip()
 {
     // Mutations of typical RTF; every input must read without crashing, and
@@ -479,12 +555,16 @@ void TestRtf::randomizedInputsReadAndRoundTrip()
         build(c);
         seeds << rtf::write(doc);
     }
+    seeds << QByteArray("{\\rtf1\\trowd\\trgaph100\\clbrdrl\\brdrs\\brdrw20\\cellx1000\\clpadt40\\cellx3000\\pard\\intbl a\\cell "
+                        "{\\b b}\\par c\\cell\\row\\pard\\intbl d\\cell e\\cell\\row\\pard f\\par}");
     seeds << QByteArray("{\\rtf1{\\fonttbl\\f0 Arial;\\f1 Times;}{\\colortbl;\\red9\\green8\\blue7;}\\pard\\qr\\tx300 "
                         "a\\tab{\\b\\cf1 b}\\'e4\\u8364?\\line c\\par\\pard\\li-200 d{\\*\\x y}{\\pict ab}\\par}");
     static const char *const tokens[] = {
         "{", "}", "\\", "\\'", "\\'e4", "\\u", "\\u-10179 ?", "\\uc3 ", "\\bin5 ", "\\par ", "\\pard", "\\b ", "\\i0 ",
         "\\fs", "-", "99999999999", "\\*", "\\pict ", "\\fonttbl", "\\colortbl;", "\\red300", "\\f7 ", "\\cf9 ",
         "\\tqdec\\tx", "\\li", ";", "\\line ", "\\tab ", "\\~", "\\v ", "\\plain ", "\xe4", "\x00", "\\qc",
+        "\\trowd", "\\cellx1500", "\\intbl ", "\\cell ", "\\row ", "\\clbrdrt\\brdrs", "\\fi-300", "\\sb100",
+        "{\\listtext \\'b7\\tab}", "\\sl360\\slmult1",
     };
     QRandomGenerator rng(20240517);
     for (int round = 0; round < 1500; ++round) {

@@ -4,7 +4,7 @@
 #include "sketchdocument.h"
 #include "sketcheditor.h"
 #include "sketchmodel.h"
-#include "protocolparts.h"
+#include "programprotocols.h"
 #include "sketchmodule.h"
 
 #include <QApplication>
@@ -143,13 +143,10 @@ void TestSketch::drawnThroughTheModuleAtAnyScale()
                             u"MASS 100 300 300 300"_qs,
                             u"TEXT 400 200 \"Keller\""_qs,
                             u"SCHORNSTEIN 500 100"_qs};
-    report::setSketchPainter([&module](QPainter &canvas, const QStringList &l, int x, int y, double sx, double sy) {
-        module.draw(l, &canvas, x, y, sx, sy);
-    });
     Record record;
     record.setText(u"Skizze"_qs, SketchModule::textOf(lines));
-    const QImage image = scale == 0 ? module.preview(lines) : report::sketchPicture(record, scale);
-    report::setSketchPainter({});
+    const QImage image = scale == 0 ? module.preview(lines)
+                                    : report::sketchPicture(record, scale, report::sketchPainter(&module));
     const double s = scale == 0 ? 0.5 : scale;
     const double off = scale == 0 ? 0 : 2 * scale;
     auto at = [&](double x, double y) { return QPointF(off + x * s, off + y * s); };

@@ -1,4 +1,4 @@
-#include "protocolparts.h"
+#include "programprotocols.h"
 #include "sketchmodule.h"
 
 #include <QDir>
@@ -32,6 +32,7 @@ private slots:
     void editPassesTheSharedList();
     void previewAndProtocolPicture_data();
     void previewAndProtocolPicture();
+    void protocolFramesTheSketch();
     void storedLines();
 };
 
@@ -119,13 +120,10 @@ void TestSketchModule::previewAndProtocolPicture()
     SketchModule module;
     QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
     // The protocols draw through the module as the program wires it.
-    report::setSketchPainter([&module](QPainter &canvas, const QStringList &lines, int x, int y, double sx, double sy) {
-        module.draw(lines, &canvas, x, y, sx, sy);
-    });
     Record record;
     record.setText(u"Skizze"_qs, u"eins\nzwei"_qs);
-    const QImage image = scale == 0 ? module.preview({u"eins"_qs, u"zwei"_qs}) : report::sketchPicture(record, scale);
-    report::setSketchPainter({});
+    const QImage image = scale == 0 ? module.preview({u"eins"_qs, u"zwei"_qs})
+                                    : report::sketchPicture(record, scale, report::sketchPainter(&module));
     QCOMPARE(image.size(), size);
     QCOMPARE(image.format(), QImage::Format_Mono);
 
@@ -139,6 +137,48 @@ void TestSketchModule::previewAndProtocolPicture()
     QVERIFY(!black(image, px(60), px(55)));   // no third line, no third bar
     QVERIFY(!black(image, px(115), px(15)));  // right of the bar
     QVERIFY(!black(image, 0, 0));
+}
+
+void TestSketchModule::protocolFramesTheSketch()
+{
+    SketchModule module;
+    QCOMPARE(module.load(fixture("complete"), {}), SketchModule::LoadResult::Loaded);
+    const PrintSettings settings;
+    const auto protocols = report::programProtocols([&]() -> const PrintSettings & { return settings; }, &module);
+    for (const int mode : {0, 1}) {
+        Record record = Record::newInstallation();
+        record.setInteger(u"Modus"_qs, mode);
+        record.setBoolean(u"Gerechnet"_qs, true);
+        record.setBoolean(u"Skizzedrucken"_qs, true);
+        record.setText(u"Skizze"_qs, u"eins"_qs);
+        const std::vector<report::Page> pages = protocols->layOut(record, report::kPreviewSketchScale);
+        int picture = -1, frame = -1;
+        const report::PlacedSection *band = nullptr;
+        const report::Page *page = nullptr;
+        for (const report::Page &p : pages)
+            if ((band = p.section(u"zeichnungsband"_qs))) {
+                page = &p;
+                break;
+            }
+        QVERIFY(band);
+        for (int i = 0; i < int(page->elements.size()); ++i) {
+            const report::PageElement &e = page->elements[size_t(i)];
+            if (e.item == u"skizze"_qs)
+                picture = i;
+            if (e.item == u"skizzenrahmen"_qs)
+                frame = i;
+        }
+        QVERIFY(picture >= 0 && frame >= 0);
+        // The frame of 184.5 x 127 mm, 1.5 mm below the band's top, is drawn
+        // over the picture that fills it, so the picture cannot hide it.
+        QVERIFY(frame > picture);
+        const QRectF box(16.0, band->top + 1.5, 184.5, 127.0);
+        for (const QRectF &r : {page->elements[size_t(frame)].rect, page->elements[size_t(picture)].rect}) {
+            QVERIFY2(qAbs(r.left() - box.left()) < 1e-6 && qAbs(r.top() - box.top()) < 1e-6, qPrintable(u"%1 %2"_qs.arg(r.left()).arg(r.top())));
+            QVERIFY(qAbs(r.width() - box.width()) < 1e-6 && qAbs(r.height() - box.height()) < 1e-6);
+        }
+        QCOMPARE(page->elements[size_t(picture)].image.size(), QSize(1208, 808));
+    }
 }
 
 void TestSketchModule::storedLines()

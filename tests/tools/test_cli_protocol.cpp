@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -55,6 +56,7 @@ private slots:
     void init();
     void oneRecord();
     void everyRecordIntoAFolder();
+    void sketchModuleFoundAsTheProgramFindsIt();
     void refusals_data();
     void refusals();
     void fullDiskIsSaidInGerman();
@@ -135,6 +137,32 @@ void TestCliProtocol::everyRecordIntoAFolder()
         expected << u"protokoll-%1.pdf"_qs.arg(key);
     QCOMPARE(QDir(folder).entryList({u"*.pdf"_qs}, QDir::Files, QDir::Name), expected);
     QVERIFY(pdfText(QDir(folder).filePath(expected[1])).contains(u"Verbrennungsluftversorgung:"_qs));
+}
+
+void TestCliProtocol::sketchModuleFoundAsTheProgramFindsIt()
+{
+    auto sketchPictures = [](const QString &file) {
+        QProcess p;
+        p.start(u"pdfimages"_qs, {u"-list"_qs, file});
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput()).count(QRegularExpression(u"\\s1208\\s+808\\s"_qs));
+    };
+    // Without a registered drawing program: the module beside the companion
+    // draws the sketch box.
+    const QString file = m_dir->filePath(u"skizze.pdf"_qs);
+    const Run r = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(sketchPictures(file), 1);
+
+    // A registered directory without a module: said once, and the box stays empty.
+    QFile ini(m_dir->filePath(u"config/Ofenring/KQ2.ini"_qs));
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[App Paths]\nGrundbild.exe=/gibt/es/nicht\n");
+    ini.close();
+    const Run none = cli({u"--lfd"_qs, QString::number(m_keys[0]), u"--pdf"_qs, file});
+    QCOMPARE(none.exitCode, 0);
+    QVERIFY2(none.err.contains(u"Kein Zeichnungsmodul installiert."_qs), qPrintable(none.err));
+    QCOMPARE(sketchPictures(file), 0);
 }
 
 void TestCliProtocol::refusals_data()

@@ -1,9 +1,7 @@
 #include "protocolcommand.h"
 
 #include "commands.h"
-#include "printsettings.h"
-#include "protocolparts.h"
-#include "protocols.h"
+#include "programprotocols.h"
 #include "recordstore.h"
 
 #include <QDir>
@@ -107,8 +105,12 @@ int runProtocolCommand(int argc, char **argv)
     if (!store.open(o.dataDir))
         return fail(kExitFailed, store.errorString());
 
-    const PrintSettings settings = settings::loadPrintSettings();
-    const report::Protocols protocols([&settings]() -> const PrintSettings & { return settings; });
+    // The letterhead from the settings file and the sketches through the
+    // sketch module, as the program prints them.
+    const report::StandaloneProtocols program;
+    if (program.sketchModuleLoad() == SketchModule::LoadResult::NotLoadable)
+        err << "ofenring-cli protokoll: " << QString::fromLatin1(SketchModule::message).trimmed() << "\n";
+    const report::Protocols &protocols = program.protocols();
 
     auto write = [&](int key, const QString &path) -> bool {
         const Record &r = store.current();
@@ -116,7 +118,7 @@ int runProtocolCommand(int argc, char **argv)
             fail(kExitFailed, u"Datensatz %1: %2"_qs.arg(key).arg(report::Protocols::notCalculatedMessage()));
             return false;
         }
-        const std::vector<report::Page> pages = protocols.layOut(r, report::sketchScale());
+        const std::vector<report::Page> pages = protocols.layOut(r, report::kPreviewSketchScale);
         QString why;
         if (!report::writePdf(pages, path, protocols.pdfInfo(r), &why)) {
             fail(kExitFailed, why);

@@ -3,7 +3,6 @@
 #include "messagebox.h"
 #include "previewwindow.h"
 #include "printing.h"
-#include "protocolparts.h"
 #include "recordstore.h"
 
 #include <QDate>
@@ -16,14 +15,12 @@
 
 // The record table narrowed to the current record for the length of a run,
 // and everything put back when the run ends, however it ends: the filter off,
-// the same record current, the main window's controls following the table,
-// the sketch scale as before.
+// the same record current, the main window's controls following the table.
 class PrintCommand::Narrowing {
 public:
     explicit Narrowing(const Environment &env)
         : m_env(env)
         , m_key(env.store->currentKey())
-        , m_scale(report::sketchScale())
     {
         if (m_env.followTable)
             m_env.followTable(false);
@@ -36,7 +33,6 @@ public:
         if (m_restored)
             return;
         m_restored = true;
-        report::setSketchScale(m_scale);
         m_env.store->liftRestriction();
         m_env.store->goToKey(m_key);
         if (m_env.followTable)
@@ -46,15 +42,14 @@ public:
 private:
     const Environment &m_env;
     int m_key;
-    int m_scale;
     bool m_restored = false;
 };
 
 PrintCommand::PrintCommand(Environment environment, QObject *parent)
     : QObject(parent)
     , m_env(std::move(environment))
+    , m_protocols(m_env.protocols)
 {
-    m_protocols = std::make_unique<report::Protocols>([this]() -> const PrintSettings & { return m_env.settings(); });
     printDialog = [](QPrinter &printer, int pageCount, QWidget *parent) {
         return report::showPrintDialog(printer, pageCount, parent);
     };
@@ -81,7 +76,7 @@ QPrinter &PrintCommand::printer(bool installationRoom)
 
 void PrintCommand::run(bool print)
 {
-    if (m_running || !m_env.store || !m_env.store->isOpen())
+    if (m_running || !m_env.store || !m_env.store->isOpen() || !m_protocols)
         return;
     m_running = true;
     const auto done = qScopeGuard([this] { m_running = false; });
@@ -117,14 +112,13 @@ void PrintCommand::print(const Record &record)
     QPrinter &printer = this->printer(report::Protocols::isInstallationRoom(record));
     // Laid out once so that the dialog knows the page count, then laid out
     // again for the printer with the finer sketch.
-    const int pageCount = int(m_protocols->layOut(record, report::sketchScale()).size());
+    const int pageCount = int(m_protocols->layOut(record, m_sketchScale).size());
     const bool confirmed = printDialog(printer, pageCount, m_env.window);
-    const int previous = report::sketchScale();
-    report::setSketchScale(4);
-    const auto back = qScopeGuard([previous] { report::setSketchScale(previous); });
     if (!confirmed)
         return;
-    const std::vector<report::Page> pages = m_protocols->layOut(record, report::sketchScale());
+    m_sketchScale = report::kPrintSketchScale;
+    const auto back = qScopeGuard([this] { m_sketchScale = report::kPreviewSketchScale; });
+    const std::vector<report::Page> pages = m_protocols->layOut(record, m_sketchScale);
     QString error;
     if (!report::printPages(printer, pages, m_env.window, &error))
         MessageBox::error(error);
@@ -144,7 +138,7 @@ void PrintCommand::preview(const Record &record)
     window->showMaximized();
     try {
         // Each page appears in the window as soon as it is laid out.
-        m_protocols->layOut(record, report::sketchScale(), [window](int, const report::Page &page) { window->addPage(page); });
+        m_protocols->layOut(record, m_sketchScale, [window](int, const report::Page &page) { window->addPage(page); });
     } catch (...) {
         window->close();
         throw;

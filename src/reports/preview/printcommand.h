@@ -31,8 +31,8 @@ public:
         std::function<void()> finishRemarks;
         // Lets the main window's data controls follow the record table, or not.
         std::function<void(bool follow)> followTable;
-        // The print settings in effect (the letterhead of the protocols).
-        std::function<const PrintSettings &()> settings;
+        // The protocols of the program (programprotocols.h); they must outlive the command.
+        const report::Protocols *protocols = nullptr;
         QWidget *window = nullptr;  // parent of the dialogs
     };
 
@@ -49,6 +49,11 @@ public:
     QPrinter &printer(bool installationRoom);
 
     const report::Protocols &protocols() const { return *m_protocols; }
+    void setProtocols(const report::Protocols *protocols) { m_protocols = protocols; }
+
+    // The sketch scale s of the protocol being laid out: kPreviewSketchScale,
+    // and kPrintSketchScale while a direct print is laid out.
+    int sketchScale() const { return m_sketchScale; }
 
     // The print dialog; the platform's unless replaced (tests answer it).
     std::function<bool(QPrinter &printer, int pageCount, QWidget *parent)> printDialog;
@@ -68,7 +73,8 @@ private:
     void savePdf(PreviewWindow *window);
 
     Environment m_env;
-    std::unique_ptr<report::Protocols> m_protocols;
+    const report::Protocols *m_protocols = nullptr;
+    int m_sketchScale = report::kPreviewSketchScale;
     std::unique_ptr<QPrinter> m_printers[2];
     bool m_running = false;
 };

@@ -12,12 +12,9 @@
 #include "raumbezdlg.h"
 #include "recordnavigator.h"
 #include "recordstore.h"
-#include "protocolparts.h"
+#include "programprotocols.h"
 #include "remarkspage.h"
-#include "reportengine.h"
-#include "rtf.h"
 #include "settingsfile.h"
-#include "apppaths.h"
 #include "sketchmodule.h"
 #include "sketchpage.h"
 #include "statuspanel.h"
@@ -152,10 +149,11 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     // "Ofenring *" while the current record has unsaved changes.
     new ModifiedMark(this, windowTitle(), {m_kq});
 
-    // The protocols print the remarks with their formatting (fonts, styles,
-    // colours, paragraph layout), laid out for the report's fine resolution.
-    report::setRemarksDocumentFactory(
-        [](const QString &stored) { return rtf::toDocument(stored, QFont(), report::kLayoutDpi); });
+    // The protocols of this program, with the letterhead as set in
+    // "Kopfzeilen" and the sketches of the sketch module once it is loaded.
+    m_sketchModule = std::make_unique<SketchModule>();
+    m_protocols = report::programProtocols([this]() -> const PrintSettings & { return m_printSettings; },
+                                           m_sketchModule.get());
 
     // The remarks page edits the record's remarks and the remark catalog.
     m_remarksPage = new RemarksPage(m_kq, m_remarks);
@@ -170,12 +168,7 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     assignShortcuts();
 }
 
-TForm1::~TForm1()
-{
-    // The module goes with the window; the protocols must not draw through it any more.
-    if (m_sketchModule)
-        report::setSketchPainter({});
-}
+TForm1::~TForm1() = default;
 
 // --- construction ----------------------------------------------------------------
 
@@ -416,7 +409,7 @@ void TForm1::createDialogs()
         if (follow && focused && focused->isEnabled() && focused->isVisible())
             focused->setFocus(Qt::OtherFocusReason);
     };
-    print.settings = [this]() -> const PrintSettings & { return m_printSettings; };
+    print.protocols = m_protocols.get();
     print.window = this;
     m_print = new PrintCommand(print, this);
 
@@ -483,19 +476,13 @@ void TForm1::firstShow()
 // "Zeichnung", whose preview then shows the current record's sketch.
 void TForm1::loadSketchModule()
 {
-    m_sketchModule = std::make_unique<SketchModule>();
-    const SketchModule::LoadResult result =
-        m_sketchModule->load(settings::applicationPath(u"Grundbild.exe"_qs), SketchModule::programLibraryDirs());
+    // Found as every protocol of the program finds it; the protocols draw
+    // their sketch box through it from now on.
+    const SketchModule::LoadResult result = report::loadSketchModule(*m_sketchModule);
     if (result == SketchModule::LoadResult::NotLoadable)
         MessageBox::information(QString::fromLatin1(SketchModule::message));
     if (result != SketchModule::LoadResult::Loaded)
         return;
-    // The protocols draw their sketch box through the module, at their scale.
-    if (m_sketchModule->canDraw()) {
-        SketchModule *module = m_sketchModule.get();
-        report::setSketchPainter([module](QPainter &canvas, const QStringList &lines, int x, int y, double scaleX,
-                                          double scaleY) { module->draw(lines, &canvas, x, y, scaleX, scaleY); });
-    }
     m_sketchPage = new SketchPage(m_kq, m_sketchModule.get());
     connect(m_sketchPage, &SketchPage::helpRequested, this, &TForm1::showHelp);
     installPage(Zeichnung, m_sketchPage);

@@ -23,6 +23,9 @@ class RecordStore;
 class RemarksPage;
 class RestoreBackupDialog;
 class SketchModule;
+namespace report {
+class Protocols;
+}
 class SketchPage;
 class StatusPanel;
 class StoreGrid;
@@ -180,7 +183,9 @@ private:
     GeneralPage *m_general = nullptr;
     StatusPanel *m_status = nullptr;
     RemarksPage *m_remarksPage = nullptr;
+    // Loaded at the first show; the protocols draw their sketches through it.
     std::unique_ptr<SketchModule> m_sketchModule;
+    std::unique_ptr<report::Protocols> m_protocols;
     SketchPage *m_sketchPage = nullptr;
     BindingSet *m_bindings = nullptr;
     RecordNavigator *m_navigator = nullptr;

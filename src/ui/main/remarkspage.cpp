@@ -6,6 +6,7 @@
 #include "recordstore.h"
 #include "richtextbinding.h"
 #include "richtextedit.h"
+#include "rtf.h"
 #include "storegrid.h"
 #include "tabchain.h"
 
@@ -19,9 +20,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace {
 
@@ -342,8 +347,42 @@ void RemarksPage::kopierbtnClick()
     // An empty entry copies nothing (the clipboard keeps what it had and
     // nothing older lands in the remarks).
     if (cursor.hasSelection()) {
+        // The clipboard gets the copy with its formatting, as with Ctrl+C; the
+        // remarks get it straight from the catalog, whatever became of the
+        // clipboard meanwhile.
         m_katedit->copy();
-        m_bemedit->paste();
+        QTextCursor target = m_bemedit->textCursor();
+        const int from = std::min(target.position(), target.anchor());
+        rtf::insert(target, rtf::writeSelection(cursor));
+        // Every attribute the remarks editor shows for the inserted text is
+        // made its own, so that what is stored, printed and copied out is
+        // what the editor shows (nothing is left to the editor's default
+        // attributes).
+        const QFont shown = m_bemedit->document()->defaultFont();
+        std::vector<std::pair<QTextCursor, QTextCharFormat>> runs;
+        for (QTextBlock b = m_bemedit->document()->findBlock(from); b.isValid() && b.position() <= target.position();
+             b = b.next()) {
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextFragment frag = it.fragment();
+                const int a = std::max(frag.position(), from);
+                const int e = std::min(frag.position() + frag.length(), target.position());
+                if (!frag.isValid() || a >= e)
+                    continue;
+                QTextCharFormat explicitFormat;
+                explicitFormat.setFont(frag.charFormat().font().resolve(shown), QTextCharFormat::FontPropertiesAll);
+                QTextCursor run(m_bemedit->document());
+                run.setPosition(a);
+                run.setPosition(e, QTextCursor::KeepAnchor);
+                runs.emplace_back(run, explicitFormat);
+            }
+        }
+        QTextCursor edit(m_bemedit->document());
+        edit.joinPreviousEditBlock();   // one undo step with the paste
+        for (auto &[run, format] : runs)
+            run.mergeCharFormat(format);
+        edit.endEditBlock();
+        m_bemedit->setTextCursor(target);
+        m_bemedit->ensureCursorVisible();
     }
     QTextCursor back = m_katedit->textCursor();
     back.setPosition(std::min(caret, m_katedit->document()->characterCount() - 1));

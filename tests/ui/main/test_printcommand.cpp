@@ -10,6 +10,8 @@
 #include "protocolfixtures.h"
 #include "protocolparts.h"
 #include "recordstore.h"
+#include "settingsfile.h"
+#include "printsettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -72,6 +75,7 @@ private slots:
     void errorWhileLayingOutRestoresTheTable();
     void printFromThePreviewUsesItsPages();
     void pdfFromThePreview();
+    void companionAndPreviewPrintTheSameProtocol();
     void mainWindowWaitsForThePreview();
 
 private:
@@ -79,8 +83,11 @@ private:
     // Runs the command from its menu entry; `look` runs while the preview is shown.
     void trigger(const char *action, const std::function<void(PreviewWindow *)> &look = {});
     void checkRestored(int key);
+    // The window's print command lays out protocols whose sketch `painter` draws.
+    void drawSketchesWith(report::SketchPainter painter);
 
     UiTestDir m_dir;
+    std::unique_ptr<report::Protocols> m_protocols;
     std::unique_ptr<TForm1> m_window;
     Seen m_seen;
 };
@@ -98,9 +105,8 @@ void TestPrintCommand::init()
 
 void TestPrintCommand::cleanup()
 {
-    report::setSketchPainter({});
-    report::setSketchScale(2);
     m_window.reset();
+    m_protocols.reset();
     QCOMPARE(MessageBox::unexpectedTexts(), QStringList());
     m_dir.leave();
 }
@@ -147,13 +153,20 @@ void TestPrintCommand::checkRestored(int key)
     QVERIFY(m_window->centralWidget()->isEnabled());
     QVERIFY(m_window->menuBar()->isEnabled());
     QVERIFY(!m_window->printCommand()->isRunning());
-    QCOMPARE(report::sketchScale(), 2);
+    QCOMPARE(m_window->printCommand()->sketchScale(), 2);
     // The overview shows every record again, on the same row.
     auto *grid = m_window->findChild<QTableView *>(u"kqgrid"_qs);
     QCOMPARE(grid->model()->rowCount(), 3);
     QCOMPARE(grid->currentIndex().row(), store->rowOfKey(key));
     for (QWidget *w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<PreviewWindow *>(w) || !w->isVisible());
+}
+
+void TestPrintCommand::drawSketchesWith(report::SketchPainter painter)
+{
+    m_protocols = std::make_unique<report::Protocols>(
+        [this]() -> const PrintSettings & { return m_window->printSettings(); }, std::move(painter));
+    m_window->printCommand()->setProtocols(m_protocols.get());
 }
 
 void TestPrintCommand::refusesAnUncalculatedInterconnectionRecord_data()
@@ -254,7 +267,7 @@ void TestPrintCommand::cancelledPrintDialogPrintsNothing()
     QPrinter *asked = nullptr;
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int pages, QWidget *) {
         pageCount = pages;
-        scaleDuringDialog = report::sketchScale();
+        scaleDuringDialog = m_window->printCommand()->sketchScale();
         asked = &printer;
         printer.setOutputFileName(m_dir.dir->filePath(u"nie.pdf"_qs));
         return false;
@@ -276,7 +289,7 @@ void TestPrintCommand::confirmedPrintLaysOutAgainWithTheFinerSketch()
 {
     openOn(3);
     QList<double> scales;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double scale, double) { scales << scale; });
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double scale, double) { return scales << scale, true; });
     const QString file = m_dir.dir->filePath(u"druck.pdf"_qs);
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int, QWidget *) {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -337,11 +350,12 @@ void TestPrintCommand::errorWhileLayingOutRestoresTheTable()
     QFETCH(QString, action);
     openOn(1);
     bool restrictedWhenFailing = false;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double scale, double) {
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double scale, double) {
         restrictedWhenFailing = m_window->recordStore()->isRestricted();
         // Fails in the layout for the printer (scale 4) and in the preview.
         if (scale == 4.0 || action == u"druckvorschau"_qs)
             throw std::runtime_error("Die Skizze kann nicht gezeichnet werden.");
+        return true;
     });
     m_window->printCommand()->printDialog = [](QPrinter &, int, QWidget *) { return true; };
     trigger(action.toLatin1().constData());
@@ -357,7 +371,7 @@ void TestPrintCommand::printFromThePreviewUsesItsPages()
     int dialogPages = -1;
     QPrinter *asked = nullptr;
     int laidOut = 0;
-    report::setSketchPainter([&](QPainter &, const QStringList &, int, int, double, double) { ++laidOut; });
+    drawSketchesWith([&](QPainter &, const QStringList &, int, int, double, double) { return ++laidOut, true; });
     const QString file = m_dir.dir->filePath(u"vorschau.pdf"_qs);
     m_window->printCommand()->printDialog = [&](QPrinter &printer, int pages, QWidget *) {
         dialogPages = pages;
@@ -404,6 +418,102 @@ void TestPrintCommand::pdfFromThePreview()
     trigger("druckvorschau", [](PreviewWindow *pw) { pw->findChild<QPushButton *>(u"pdfbtn"_qs)->click(); });
     QCOMPARE(MessageBox::shownTexts().size(), 1);
     QVERIFY(MessageBox::shownTexts().first().contains(u"kann nicht geschrieben werden"_qs));
+    checkRestored(1);
+}
+
+namespace {
+
+QString runTool(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The faces of a PDF's fonts, without the prefixes of their subsets.
+QStringList pdfFonts(const QString &file)
+{
+    QStringList faces;
+    const QStringList lines = runTool(u"pdffonts"_qs, {file}).split(u'\n').mid(2);
+    for (const QString &line : lines)
+        if (!line.trimmed().isEmpty())
+            faces << line.section(u' ', 0, 0).section(u'+', -1);
+    faces.sort();
+    faces.removeDuplicates();
+    return faces;
+}
+
+// The pictures of a PDF: page, width and height of each.
+QStringList pdfPictures(const QString &file)
+{
+    QStringList pictures;
+    const QStringList lines = runTool(u"pdfimages"_qs, {u"-list"_qs, file}).split(u'\n').mid(2);
+    for (const QString &line : lines) {
+        const QStringList f = line.simplified().split(u' ');
+        if (f.size() > 4)
+            pictures << f[0] + u':' + f[3] + u'x' + f[4];
+    }
+    return pictures;
+}
+
+} // namespace
+
+void TestPrintCommand::companionAndPreviewPrintTheSameProtocol()
+{
+    // The program's own sketch module, registered where the window and the
+    // companion both look for it.
+    SettingsFile ini(settings::settingsFilePath());
+    ini.setValue(u"App Paths"_qs, u"Grundbild.exe"_qs, QStringLiteral(SKETCH_MODULE_DIR));
+    QVERIFY(ini.save());
+    const auto unregister = qScopeGuard([] { QFile::remove(settings::settingsFilePath()); });
+    // Remarks as a word processor wrote them (bold, italic, a bulleted and
+    // a numbered list, a small table, umlauts and €) and a sketch of walls,
+    // a door, an appliance, a label and a dimension line.
+    QFile rtfFile(QStringLiteral(RTF_FIXTURES) + u"/befund.rtf"_qs);
+    QVERIFY(rtfFile.open(QIODevice::ReadOnly));
+    {
+        RecordStore store;
+        store.setConfirmChanges(false);
+        QVERIFY(store.open());
+        QVERIFY(store.goToKey(1));
+        store.setFieldValue(u"Bemerkung"_qs, QString::fromLatin1(rtfFile.readAll()));
+        store.setFieldValue(u"Skizze"_qs, u"OFENRING-SKIZZE 1\nWAND 40 40 440 40\nWAND 440 40 440 200\nWAND 40 200 440 200\n"
+                                           "WAND 40 40 40 200\nTUER 300 200 332 200\nGERAET 80 80 \"Gastherme\"\n"
+                                           "TEXT 300 300 \"Heizraum\"\nMASS 40 20 440 20"_qs);
+        store.setFieldValue(u"Skizzedrucken"_qs, true);
+        QVERIFY(store.post());
+        store.close();
+    }
+
+    openOn(1);
+    const QString fromPreview = m_dir.dir->filePath(u"vorschau.pdf"_qs);
+    m_window->printCommand()->pdfFileName = [&](QWidget *, const QString &) { return fromPreview; };
+    trigger("druckvorschau", [](PreviewWindow *pw) { pw->findChild<QPushButton *>(u"pdfbtn"_qs)->click(); });
+
+    const QString fromCompanion = m_dir.dir->filePath(u"begleiter.pdf"_qs);
+    QProcess cli;
+    cli.setWorkingDirectory(m_dir.dir->path());
+    cli.start(QStringLiteral(OFENRING_CLI), {u"protokoll"_qs, u"--lfd"_qs, u"1"_qs, u"--pdf"_qs, fromCompanion});
+    QVERIFY(cli.waitForFinished(60000));
+    QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
+
+    // The same words in the same order, the same faces, the same pictures.
+    const QString words = runTool(u"pdftotext"_qs, {fromPreview, u"-"_qs});
+    QCOMPARE(runTool(u"pdftotext"_qs, {fromCompanion, u"-"_qs}), words);
+    QCOMPARE(pdfFonts(fromCompanion), pdfFonts(fromPreview));
+    QCOMPARE(pdfPictures(fromCompanion), pdfPictures(fromPreview));
+    // And they are the remarks and the sketch, not their source.
+    for (const QString &w : {u"Festgestellte Mängel:"_qs, u"Zuluftöffnung im Heizraum verstellt"_qs, u"1. Öffnung freiräumen"_qs,
+                             u"Messung"_qs, u"1000 ppm"_qs, u"Kosten der Nachprüfung: 38,50 €."_qs})
+        QVERIFY2(words.contains(w), qPrintable(w));
+    QVERIFY(!words.contains(u"rtf1"_qs) && !words.contains(u'\\'));
+    const QStringList faces = pdfFonts(fromPreview);
+    for (const QString &face : {u"LiberationSans"_qs, u"LiberationSans-Bold"_qs, u"LiberationSans-Italic"_qs})
+        QVERIFY2(faces.contains(face), qPrintable(faces.join(u", "_qs)));
+    // The sketch at the preview's scale s = 2, beside the letterhead's emblem on every page.
+    QVERIFY2(pdfPictures(fromPreview).filter(u":1208x808"_qs).size() == 1, qPrintable(pdfPictures(fromPreview).join(u' ')));
     checkRestored(1);
 }
 

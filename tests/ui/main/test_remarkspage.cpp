@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QToolButton>
 
 namespace {
@@ -84,6 +85,7 @@ private slots:
 
     void catalogCopy_data();
     void catalogCopy();
+    void catalogCopyStoresWhatTheEditorShows();
     void emptyEntryCopiesNothing();
     void catalogIsMaintainedOnThePage();
     void fontCommand_data();
@@ -188,6 +190,75 @@ void TestRemarksPage::catalogCopy()
     MessageBox::pushNextAnswer(PromptButton::Yes);
     QVERIFY(f.w.recordStore()->post());
     QCOMPARE(rtf::toPlainText(storedRecord(1).value(u"Bemerkung"_qs).toString()), remarks);
+}
+
+// The face, size and style of a word as a document shows it.
+QString shownAs(const QTextDocument &doc, const QString &word)
+{
+    const QTextCursor found = doc.find(word);
+    if (found.isNull())
+        return u"(missing)"_qs;
+    QTextCursor c(const_cast<QTextDocument *>(&doc));
+    c.setPosition(found.selectionStart() + 1);
+    const QFont f = c.charFormat().font().resolve(doc.defaultFont());
+    const double pt = f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 0.75;
+    return u"%1 %2%3%4"_qs.arg(f.family()).arg(pt).arg(f.bold() ? u" fett"_qs : QString()).arg(f.italic() ? u" kursiv"_qs : QString());
+}
+
+void TestRemarksPage::catalogCopyStoresWhatTheEditorShows()
+{
+    Window f;
+    // The remarks editor's default attributes are italic (the font command
+    // without a selection), the catalog's texts are upright.
+    FontChoice italic{RichTextEdit::baseFont(), QColor()};
+    italic.font.setItalic(true);
+    f.page->setFontChooser([&](QWidget *, const FontChoice &) -> std::optional<FontChoice> { return italic; });
+    focus(f.bem);
+    QTextCursor end = f.bem->textCursor();
+    end.movePosition(QTextCursor::End);
+    f.bem->setTextCursor(end);
+    QTest::mouseClick(findNamed<QToolButton>(&f.w, "zeichenbtn"), Qt::LeftButton);
+
+    // A clipboard manager of the desktop keeps only the plain text of a copy.
+    bool reducing = false;
+    QClipboard *clipboard = QApplication::clipboard();
+    const QMetaObject::Connection manager = connect(clipboard, &QClipboard::dataChanged, this, [&] {
+        if (reducing)
+            return;
+        reducing = true;
+        clipboard->setText(clipboard->text());
+        reducing = false;
+    });
+    QTest::mouseClick(findNamed<QPushButton>(&f.w, "kopierbtn"), Qt::LeftButton);
+    QVERIFY(f.w.remarkStore()->next());
+    QTest::mouseClick(findNamed<QPushButton>(&f.w, "kopierbtn"), Qt::LeftButton);
+    disconnect(manager);
+    QCOMPARE(clipboard->text(), u"Zuluft ausreichend."_qs);
+    QCOMPARE(f.bem->toPlainText(), u"Vorher nachherErster Satz. Zweiter Satz. Dritter Satz.Zuluft ausreichend."_qs);
+
+    // What is stored, what the protocol prints and what is copied out read
+    // as the editor shows it, whatever font the reader takes by default.
+    const QString stored = f.w.recordStore()->fieldValue(u"Bemerkung"_qs).toString();
+    QTextDocument storedDoc;
+    storedDoc.setDefaultFont(QFont(u"DejaVu Serif"_qs, 7));
+    rtf::read(stored, &storedDoc);
+    QTextCursor all(f.bem->document());
+    all.select(QTextCursor::Document);
+    QTextDocument copiedOut;
+    copiedOut.setDefaultFont(QFont(u"DejaVu Serif"_qs, 7));
+    rtf::read(rtf::writeSelection(all), &copiedOut);
+    const auto printed = report::remarksDocument(stored);
+    for (const QString &word : {u"Erster"_qs, u"Zweiter"_qs, u"Dritter"_qs, u"Zuluft"_qs, u"ausreichend"_qs}) {
+        const QString shown = shownAs(*f.bem->document(), word);
+        QCOMPARE(shownAs(storedDoc, word), shown);
+        QCOMPARE(shownAs(copiedOut, word), shown);
+        QCOMPARE(shownAs(*printed, word), shown);
+    }
+    // Upright as in the catalog, bold where the catalog has it.
+    QCOMPARE(shownAs(*f.bem->document(), u"Zweiter"_qs), u"Arial 12 fett"_qs);
+    QVERIFY(!shownAs(*f.bem->document(), u"ausreichend"_qs).contains(u"kursiv"_qs));
+    QVERIFY(shownAs(*f.bem->document(), u"Zuluft"_qs).endsWith(u" kursiv"_qs));
+    f.w.recordStore()->cancel();
 }
 
 void TestRemarksPage::emptyEntryCopiesNothing()

@@ -3,7 +3,8 @@
 
 #include "../common/keyboardcheck.h"
 #include "printsettings.h"
-#include "protocolparts.h"
+#include "printcommand.h"
+#include "recordstore.h"
 #include "settingsfile.h"
 #include "sketchmodule.h"
 #include "sketchpage.h"
@@ -50,6 +51,19 @@ int barsShown(QLabel *picture)
     while (bars < 19 && qGray(image.pixel(30, 7 + 10 * bars)) < 128)
         ++bars;
     return bars;
+}
+
+// The sketch picture of the current record's protocol, as the window's
+// protocols lay it out for a direct print (scale 4); null when none is drawn.
+QImage protocolSketch(TForm1 &w)
+{
+    Record r = w.recordStore()->current();
+    r.setBoolean(u"Skizzedrucken"_qs, true);
+    for (const report::Page &p : w.printCommand()->protocols().layOut(r, report::kPrintSketchScale))
+        for (const report::PageElement &e : p.elements)
+            if (e.item == u"skizze"_qs)
+                return e.image;
+    return {};
 }
 
 } // namespace
@@ -109,8 +123,7 @@ void TestSketchPage::findingTheModule()
     QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), 2);
     // The protocols draw their sketch box through the module: one bar per
     // line at offset 2s and scale s.
-    QVERIFY(report::sketchPainter());
-    const QImage box = report::sketchPicture(w.recordStore()->current(), 4);
+    const QImage box = protocolSketch(w);
     QCOMPARE(box.size(), QSize(2424, 1624));
     QVERIFY(qGray(box.pixel(8 + 60 * 4, 8 + 15 * 4)) < 128);
     QVERIFY(qGray(box.pixel(8 + 60 * 4, 8 + 35 * 4)) < 128);
@@ -192,7 +205,7 @@ void TestSketchPage::moduleWithoutEntries()
         TForm1 w;
         w.show();
         QCOMPARE(barsShown(findNamed<QLabel>(&w, "zeichnungbild")), -1);
-        QVERIFY(!report::sketchPainter());   // the protocols' sketch box stays empty
+        QVERIFY(protocolSketch(w).isNull());   // the protocols' sketch box stays empty
         MessageBox::pushNextAnswer(PromptButton::Ok);
         MessageBox::pushNextAnswer(PromptButton::Yes);
         QTest::mouseClick(findNamed<QPushButton>(&w, "zeichnbtn"), Qt::LeftButton);

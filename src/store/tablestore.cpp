@@ -1,6 +1,7 @@
 #include "tablestore.h"
 
 #include "numberformat.h"
+#include "searchtext.h"
 
 #include <QDir>
 #include <QFile>
@@ -443,6 +444,13 @@ void TableStore::close()
     m_keys.clear();
     m_pos = -1;
     m_cache.clear();
+    m_allKeys.clear();
+    m_allKeysValid = false;
+    m_searchIndex.clear();
+    m_savedWhileSearching.clear();
+    m_searchWords.clear();
+    m_searchText.clear();
+    m_anchorKey = 0;
     m_loaded = Record(schema());
     m_buffer = Record(schema());
     if (wasOpen)
@@ -490,6 +498,13 @@ bool TableStore::reloadKeys(int keepKey)
     QVector<int> keys;
     while (q.next())
         keys.append(q.value(0).toInt());
+    if (m_restrictKey == 0) {
+        m_allKeys = keys;
+        m_allKeysValid = true;
+        // The search narrows what was read; the record to keep stays in.
+        if (isSearching())
+            keys = searchedKeys(keepKey);
+    }
     m_keys = std::move(keys);
     const int at = keepKey != 0 ? int(m_keys.indexOf(keepKey)) : -1;
     m_pos = at >= 0 ? at : (m_keys.isEmpty() ? -1 : 0);
@@ -876,12 +891,19 @@ bool TableStore::writeCurrent()
             m_buffer.setValue(i, key);
     m_loaded = m_buffer;
     m_cache.remove(key);
+    if (isSearching()) {
+        indexRow(key, m_buffer);
+        m_savedWhileSearching.insert(key);
+    }
     setState(StoreState::Browse);
     bool leftView = false;
     if (orderTouched || m_restrictKey != 0) {
         if (m_pos >= 0 && m_keys[m_pos] == 0)
             m_keys[m_pos] = key;
         reloadKeys(key);
+        // Read while restricted: the table's other keys are not known now.
+        if (m_restrictKey != 0 && inserting)
+            m_allKeysValid = false;
         // A new row saved while the view is restricted to another record is
         // not part of the view: the view's own record becomes current again,
         // with its own values, so that later edits cannot land on it.
@@ -935,6 +957,9 @@ bool TableStore::deleteCurrent()
     }
     emit beforeScroll();
     m_cache.remove(currentKey());
+    m_allKeys.removeOne(currentKey());
+    m_searchIndex.remove(currentKey());
+    m_savedWhileSearching.remove(currentKey());
     m_keys.remove(m_pos);
     m_pos = isEmpty() ? -1 : qMin(m_pos, rowCount() - 1);
     loadCurrent();
@@ -979,6 +1004,145 @@ bool TableStore::liftRestriction()
     if (currentKey() != before) {
         emit beforeScroll();
         loadCurrent();
+        emit afterScroll();
+        emit currentReloaded();
+    }
+    return true;
+}
+
+// --- quick search --------------------------------------------------------------------------
+
+int TableStore::totalRowCount() const
+{
+    if (!isSearching() && !isRestricted())
+        return rowCount();
+    return int(m_allKeys.size()) + (m_state == StoreState::Insert ? 1 : 0);
+}
+
+bool TableStore::loadAllKeys()
+{
+    QSqlQuery q(m_sql->db());
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT rowid FROM %1 ORDER BY %2"_qs.arg(quoted(m_def.tableName), orderByClause(m_order)))) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+        return false;
+    }
+    QVector<int> keys;
+    keys.reserve(m_allKeys.size());
+    while (q.next())
+        keys.append(q.value(0).toInt());
+    m_allKeys = std::move(keys);
+    m_allKeysValid = true;
+    return true;
+}
+
+void TableStore::indexRow(int key, const Record &record)
+{
+    QStringList texts;
+    texts.reserve(m_def.searchFields.size());
+    for (const QString &f : m_def.searchFields)
+        texts << record.text(f);
+    m_searchIndex.insert(key, searchtext::haystack(texts));
+}
+
+// The searched text of every row, read at the start of each search, so that a
+// search always looks at the table as it is on the medium.
+bool TableStore::buildSearchIndex()
+{
+    m_searchIndex.clear();
+    QStringList cols{u"rowid"_qs};
+    for (const QString &f : m_def.searchFields) {
+        const QString c = columnOf(f);
+        if (!c.isEmpty())
+            cols << quoted(c);
+    }
+    QSqlQuery q(m_sql->db());
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT %1 FROM %2"_qs.arg(cols.join(u", "_qs), quoted(m_def.tableName)))) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+        return false;
+    }
+    m_searchIndex.reserve(int(m_allKeys.size()));
+    QStringList texts;
+    while (q.next()) {
+        texts.clear();
+        for (int i = 1; i < cols.size(); ++i)
+            texts << q.value(i).toString();
+        m_searchIndex.insert(q.value(0).toInt(), searchtext::haystack(texts));
+    }
+    // The pending values of the current row are what the user sees.
+    if (currentKey() != 0)
+        indexRow(currentKey(), m_buffer);
+    return true;
+}
+
+QVector<int> TableStore::searchedKeys(int keepKey) const
+{
+    QVector<int> keys;
+    for (const int k : m_allKeys) {
+        const auto it = m_searchIndex.constFind(k);
+        if (k == keepKey || m_savedWhileSearching.contains(k)
+            || (it != m_searchIndex.cend() && searchtext::matches(*it, m_searchWords)))
+            keys.append(k);
+    }
+    return keys;
+}
+
+bool TableStore::setSearch(const QString &text)
+{
+    if (!isOpen() || isRestricted())
+        return false;
+    const QStringList words = searchtext::searchWords(text);
+    if (words == m_searchWords) {
+        m_searchText = words.isEmpty() ? QString() : text;
+        return true;
+    }
+    // A new search reads the table afresh; the following keystrokes work on what it read.
+    if (m_searchWords.isEmpty() || !m_allKeysValid) {
+        if (!loadAllKeys())
+            return false;
+    }
+    if (m_searchWords.isEmpty() && !words.isEmpty() && !buildSearchIndex())
+        return false;
+
+    // Typing a search never leads to a question: unsaved changes keep their
+    // row current and in the rows.  A row merely in the edit state is left as it was.
+    const bool keepCurrent = isModified();
+    if (!keepCurrent && (m_state == StoreState::Edit))
+        cancel();
+    const int current = currentKey();
+    if (current != 0)
+        m_anchorKey = current;
+
+    m_searchWords = words;
+    m_searchText = words.isEmpty() ? QString() : text;
+    m_savedWhileSearching.clear();
+    QVector<int> keys = words.isEmpty() ? m_allKeys : searchedKeys(keepCurrent ? current : 0);
+    if (words.isEmpty())
+        m_searchIndex.clear();
+
+    int pos = -1;
+    if (m_state == StoreState::Insert) {
+        // The new row is not in the table yet: it stays where it was shown.
+        pos = qBound(0, m_pos, int(keys.size()));
+        keys.insert(pos, 0);
+    } else if (keepCurrent) {
+        pos = int(keys.indexOf(current));
+    } else {
+        pos = int(keys.indexOf(m_anchorKey));
+        if (pos < 0 && !keys.isEmpty())
+            pos = 0;
+    }
+    const int newKey = pos >= 0 ? keys[pos] : 0;
+    const bool moves = newKey != current || (pos < 0) != (m_pos < 0);
+    if (moves)
+        emit beforeScroll();
+    m_keys = std::move(keys);
+    m_pos = pos;
+    if (moves)
+        loadCurrent();
+    emit rowsReset();
+    if (moves) {
         emit afterScroll();
         emit currentReloaded();
     }

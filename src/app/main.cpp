@@ -35,5 +35,7 @@ int main(int argc, char *argv[])
 
     // Settings, text lists and the first page state are loaded as it first shows.
     mainWindow.show();
+    // At the first start the office's name for the letterhead is asked once.
+    mainWindow.askOfficeNameOnce();
     return app.exec();
 }

@@ -1,15 +1,42 @@
 #include "programsettings.h"
 
 #include "printsettings.h"
+#include "settingsfile.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+namespace {
+
+const QString kOfficeSection = u"Betrieb"_qs;
+const QString kOfficeKey = u"Name"_qs;
+
+} // namespace
 
 namespace settings {
 
 QString programSettingsFilePath()
 {
     return QFileInfo(settingsFilePath()).dir().filePath(u"fenster.ini"_qs);
+}
+
+QString officeName(const QString &path)
+{
+    SettingsFile file(path);
+    file.load();
+    return file.value(kOfficeSection, kOfficeKey).trimmed();
+}
+
+bool saveOfficeName(const QString &name, Prompter *prompter, const QString &path)
+{
+    SettingsFile file(path);
+    file.load();
+    file.setValue(kOfficeSection, kOfficeKey, name.trimmed());
+    if (file.save())
+        return true;
+    if (prompter)
+        prompter->tell(PromptKind::Error, u"nach %1 kann nicht geschrieben werden"_qs.arg(path));
+    return false;
 }
 
 } // namespace settings

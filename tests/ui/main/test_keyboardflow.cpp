@@ -357,28 +357,36 @@ void TestKeyboardFlow::pageShowsAnotherRecordAtItsFirstField()
 
 void TestKeyboardFlow::modeChosenByKeyboard()
 {
-    seedRecords({{{u"A_Name"_qs, u"Ohne Modus"_qs}}, {{u"Modus"_qs, 1}}});
+    seedRecords({{{u"Modus"_qs, 1}}, {{u"A_Name"_qs, u"Ohne Modus"_qs}}});
     TForm1 w;
     QVERIFY(showActive(w));
     w.setActivePage(TForm1::Allgemein);
-    QCOMPARE(focusedName(), u"modus0"_qs);   // none chosen: the first
+    QCOMPARE(focusedName(), u"modus1"_qs);   // the chosen mode
     QCOMPARE(mnemonicClashes(&w), QStringList());
 
-    // Shift+Tab into the group lands on the first mode while none is
-    // chosen; the next Tab leaves the group.
+    // A record without a mode: Tab and Shift+Tab into the group land on the
+    // first mode, whichever mode the last record had; the next Tab leaves it.
+    key(Qt::Key_Down, Qt::ControlModifier);
+    QVERIFY(w.recordStore()->current().isNull(u"Modus"_qs));
+    QCOMPARE(focusedName(), u"modus0"_qs);
     tab();
     QCOMPARE(focusedName(), u"a_nameedit"_qs);
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(focusedName(), u"modus0"_qs);
-    key(Qt::Key_Down);   // within the group
+    key(Qt::Key_Down);   // the arrows move within the group
     QCOMPARE(focusedName(), u"modus1"_qs);
     QVERIFY(w.recordStore()->current().isNull(u"Modus"_qs));
+    tab();
+    QCOMPARE(focusedName(), u"a_nameedit"_qs);
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(focusedName(), u"modus0"_qs);
+    key(Qt::Key_Down);
     key(Qt::Key_Space);
     QCOMPARE(w.recordStore()->current().integer(u"Modus"_qs), 1);
     tab();
     QCOMPARE(focusedName(), u"a_nameedit"_qs);
     key(Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(focusedName(), u"modus1"_qs);   // the chosen mode
+    QCOMPARE(focusedName(), u"modus1"_qs);   // now the chosen one
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     QVERIFY(focusedName() != u"modus0"_qs);
 
@@ -491,7 +499,8 @@ void TestKeyboardFlow::keysTypedRightAfterInsertReachTheModeChoice()
     QCOMPARE(w.recordStore()->state(), StoreState::Insert);
     QVERIFY(!w.recordStore()->current().isNull(u"Modus"_qs));
     QCOMPARE(w.recordStore()->current().integer(u"Modus"_qs), 0);
-    QCOMPARE(w.activePage(), TForm1::Allgemein);
+    // Inserted from a mode page, the record's mode page follows its mode.
+    QCOMPARE(w.activePage(), page == TForm1::Luftverbund ? TForm1::Luftverbund : TForm1::Allgemein);
     w.recordStore()->cancel();
 }
 

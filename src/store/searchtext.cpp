@@ -4,31 +4,37 @@ namespace searchtext {
 
 QString searchForm(const QString &text)
 {
-    QString lower = text.toLower();
-    bool plain = true;
-    for (const QChar c : std::as_const(lower))
-        if (c.unicode() >= 0x80) {
-            plain = false;
+    // One pass, as it runs over every row of the table when a search begins.
+    QString out(text.size() * 2, Qt::Uninitialized);   // each letter gives at most two
+    QChar *o = out.data();
+    bool other = false;
+    for (const QChar c : text) {
+        char16_t u = c.unicode();
+        if (u < 0x80) {
+            if (u >= u'A' && u <= u'Z')
+                u = char16_t(u + (u'a' - u'A'));
+            *o++ = QChar(u);
+            continue;
+        }
+        u = QChar(u).toLower().unicode();
+        switch (u) {
+        case u'ä': *o++ = u'a'; *o++ = u'e'; break;
+        case u'ö': *o++ = u'o'; *o++ = u'e'; break;
+        case u'ü': *o++ = u'u'; *o++ = u'e'; break;
+        case u'ß':
+        case u'ẞ': *o++ = u's'; *o++ = u's'; break;
+        default:
+            *o++ = QChar(u);
+            other = true;
             break;
         }
-    if (plain)
-        return lower;   // most addresses: nothing more to do
-
-    QString out;
-    out.reserve(lower.size() + 4);
-    for (const QChar c : std::as_const(lower)) {
-        switch (c.unicode()) {
-        case u'ä': out += u"ae"; break;
-        case u'ö': out += u"oe"; break;
-        case u'ü': out += u"ue"; break;
-        case u'ß':
-        case u'ẞ': out += u"ss"; break;
-        default: out += c; break;
-        }
     }
+    out.truncate(o - out.constData());
     // Other accents go: the letter stays, its marks are dropped.
-    out = out.normalized(QString::NormalizationForm_KD);
-    out.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    if (other) {
+        out = out.normalized(QString::NormalizationForm_KD);
+        out.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    }
     return out;
 }
 
@@ -45,6 +51,20 @@ QString haystack(const QStringList &fieldTexts)
         joined += u'\n';
     }
     return joined;
+}
+
+bool narrows(const QStringList &before, const QStringList &now)
+{
+    if (before.isEmpty())
+        return false;
+    for (const QString &b : before) {
+        bool within = false;
+        for (const QString &n : now)
+            within = within || n.contains(b);
+        if (!within)
+            return false;
+    }
+    return true;
 }
 
 bool matches(const QString &haystack, const QStringList &words)

@@ -22,6 +22,11 @@ QStringList searchWords(const QString &typed);
 // so that a word cannot run from one field into the next.
 QString haystack(const QStringList &fieldTexts);
 
+// True when every row that `now` finds was found by `before` too: each word
+// before is part of a word now ("muel" after "mu", "stuttgart m" after
+// "stuttgart").  False when `before` is empty (it found nothing to narrow).
+bool narrows(const QStringList &before, const QStringList &now);
+
 // True when every word occurs in the haystack.
 bool matches(const QString &haystack, const QStringList &words);
 

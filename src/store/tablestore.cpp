@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSet>
+#include <QStringMatcher>
 #include <QtEndian>
 
 #include <cmath>
@@ -447,6 +448,7 @@ void TableStore::close()
     m_allKeys.clear();
     m_allKeysValid = false;
     m_searchIndex.clear();
+    m_indexReady = false;
     m_savedWhileSearching.clear();
     m_searchWords.clear();
     m_searchText.clear();
@@ -503,7 +505,7 @@ bool TableStore::reloadKeys(int keepKey)
         m_allKeysValid = true;
         // The search narrows what was read; the record to keep stays in.
         if (isSearching())
-            keys = searchedKeys(keepKey);
+            keys = searchedKeys(keepKey, keys);
     }
     m_keys = std::move(keys);
     const int at = keepKey != 0 ? int(m_keys.indexOf(keepKey)) : -1;
@@ -891,10 +893,10 @@ bool TableStore::writeCurrent()
             m_buffer.setValue(i, key);
     m_loaded = m_buffer;
     m_cache.remove(key);
-    if (isSearching()) {
+    if (m_indexReady)
         indexRow(key, m_buffer);
+    if (isSearching())
         m_savedWhileSearching.insert(key);
-    }
     setState(StoreState::Browse);
     bool leftView = false;
     if (orderTouched || m_restrictKey != 0) {
@@ -1045,44 +1047,63 @@ void TableStore::indexRow(int key, const Record &record)
     m_searchIndex.insert(key, searchtext::haystack(texts));
 }
 
-// The searched text of every row, read at the start of each search, so that a
-// search always looks at the table as it is on the medium.
+// The searched text of every row, read when a search begins, so that a
+// search always looks at the table as it is on the medium.  The fields come
+// joined from the table, one text per row, as haystack() joins them.
 bool TableStore::buildSearchIndex()
 {
     m_searchIndex.clear();
-    QStringList cols{u"rowid"_qs};
+    m_indexReady = false;
+    QStringList fields;
     for (const QString &f : m_def.searchFields) {
         const QString c = columnOf(f);
         if (!c.isEmpty())
-            cols << quoted(c);
+            fields << u"coalesce(%1, '')"_qs.arg(quoted(c));
     }
+    if (fields.isEmpty())
+        fields << u"''"_qs;
     QSqlQuery q(m_sql->db());
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT %1 FROM %2"_qs.arg(cols.join(u", "_qs), quoted(m_def.tableName)))) {
+    if (!q.exec(u"SELECT rowid, %1 FROM %2"_qs.arg(fields.join(u" || '\n' || "_qs), quoted(m_def.tableName)))) {
         reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
         return false;
     }
     m_searchIndex.reserve(int(m_allKeys.size()));
-    QStringList texts;
-    while (q.next()) {
-        texts.clear();
-        for (int i = 1; i < cols.size(); ++i)
-            texts << q.value(i).toString();
-        m_searchIndex.insert(q.value(0).toInt(), searchtext::haystack(texts));
-    }
+    while (q.next())
+        m_searchIndex.insert(q.value(0).toInt(), searchtext::searchForm(q.value(1).toString()) + u'\n');
     // The pending values of the current row are what the user sees.
     if (currentKey() != 0)
         indexRow(currentKey(), m_buffer);
+    m_indexReady = true;
     return true;
 }
 
-QVector<int> TableStore::searchedKeys(int keepKey) const
+bool TableStore::prepareSearch()
 {
+    if (!isOpen() || isRestricted())
+        return false;
+    if (m_indexReady)
+        return true;
+    return loadAllKeys() && buildSearchIndex();
+}
+
+QVector<int> TableStore::searchedKeys(int keepKey, const QVector<int> &candidates) const
+{
+    QList<QStringMatcher> matchers;
+    for (const QString &w : m_searchWords)
+        matchers.append(QStringMatcher(w));
     QVector<int> keys;
-    for (const int k : m_allKeys) {
-        const auto it = m_searchIndex.constFind(k);
-        if (k == keepKey || m_savedWhileSearching.contains(k)
-            || (it != m_searchIndex.cend() && searchtext::matches(*it, m_searchWords)))
+    for (const int k : candidates) {
+        if (k == 0)
+            continue;   // a new row not saved yet: the caller places it
+        bool found = k == keepKey || m_savedWhileSearching.contains(k);
+        if (!found) {
+            const auto it = m_searchIndex.constFind(k);
+            found = it != m_searchIndex.cend();
+            for (qsizetype w = 0; found && w < matchers.size(); ++w)
+                found = matchers[w].indexIn(*it) >= 0;
+        }
+        if (found)
             keys.append(k);
     }
     return keys;
@@ -1097,13 +1118,14 @@ bool TableStore::setSearch(const QString &text)
         m_searchText = words.isEmpty() ? QString() : text;
         return true;
     }
-    // A new search reads the table afresh; the following keystrokes work on what it read.
-    if (m_searchWords.isEmpty() || !m_allKeysValid) {
-        if (!loadAllKeys())
-            return false;
-    }
-    if (m_searchWords.isEmpty() && !words.isEmpty() && !buildSearchIndex())
+    // A new search reads the table afresh (unless prepareSearch has just
+    // done so); the following keystrokes work on what it read.
+    if (!words.isEmpty() && !prepareSearch())
         return false;
+    if (!m_allKeysValid && !loadAllKeys())
+        return false;
+    // A search that only adds to the last one looks among what that found.
+    const bool narrows = searchtext::narrows(m_searchWords, words);
 
     // Typing a search never leads to a question: unsaved changes keep their
     // row current and in the rows.  A row merely in the edit state is left as it was.
@@ -1117,9 +1139,14 @@ bool TableStore::setSearch(const QString &text)
     m_searchWords = words;
     m_searchText = words.isEmpty() ? QString() : text;
     m_savedWhileSearching.clear();
-    QVector<int> keys = words.isEmpty() ? m_allKeys : searchedKeys(keepCurrent ? current : 0);
-    if (words.isEmpty())
+    QVector<int> keys;
+    if (words.isEmpty()) {
+        keys = m_allKeys;
         m_searchIndex.clear();
+        m_indexReady = false;
+    } else {
+        keys = searchedKeys(keepCurrent ? current : 0, narrows ? m_keys : m_allKeys);
+    }
 
     int pos = -1;
     if (m_state == StoreState::Insert) {

@@ -196,6 +196,9 @@ public:
     // stays current and in the rows, match or not.  Rows saved while a search
     // is on stay in the rows until the search changes.
     bool setSearch(const QString &text);
+    // Reads what the search looks in, so that the first key of a search is
+    // as quick as the others (the search field calls it when it is entered).
+    bool prepareSearch();
     QString search() const { return m_searchText; }
     bool isSearching() const { return !m_searchWords.isEmpty(); }
     // Rows of the table without the search (an unsaved new row included).
@@ -251,7 +254,7 @@ private:
     bool loadAllKeys();
     bool buildSearchIndex();
     void indexRow(int key, const Record &record);
-    QVector<int> searchedKeys(int keepKey) const;
+    QVector<int> searchedKeys(int keepKey, const QVector<int> &candidates) const;
     bool loadCurrent();
     bool readRow(int key, Record *out) const;
     bool writeCurrent();
@@ -286,6 +289,7 @@ private:
     QVector<int> m_allKeys;
     bool m_allKeysValid = false;
     QHash<int, QString> m_searchIndex;
+    bool m_indexReady = false;
     QSet<int> m_savedWhileSearching;   // shown until the search changes, match or not
     QStringList m_searchWords;
     QString m_searchText;

@@ -259,6 +259,21 @@ void TestQuickSearch::eachSearchReadsTheTableAfresh()
     }
     QVERIFY(s->setSearch(u"weber"_qs));
     QCOMPARE(keys(*s), (QList<int>{2, 4}));
+
+    // Read ahead when the search field is entered, and kept up to date by the
+    // saves that follow; typing on narrows what was found.
+    QVERIFY(s->setSearch(QString()));
+    QVERIFY(s->prepareSearch());
+    s->setConfirmChanges(false);
+    QVERIFY(s->goToKey(1));
+    QVERIFY(s->setFieldValue(u"E_Name"_qs, u"Webermeister"_qs));
+    QVERIFY(s->post());
+    QVERIFY(s->setSearch(u"web"_qs));
+    QCOMPARE(keys(*s), (QList<int>{1, 2, 4}));
+    QVERIFY(s->setSearch(u"webermei"_qs));
+    QCOMPARE(keys(*s), QList<int>{1});
+    QVERIFY(s->setSearch(u"weber"_qs));
+    QCOMPARE(keys(*s), (QList<int>{1, 2, 4}));
 }
 
 QTEST_GUILESS_MAIN(TestQuickSearch)

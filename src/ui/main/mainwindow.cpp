@@ -871,6 +871,13 @@ void TForm1::updateRecordCount()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    // Entering the search field reads what it searches in, so that the
+    // first key is as quick as the others.
+    if (watched == m_search && event->type() == QEvent::FocusIn && m_tablesOpen) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            m_kq->prepareSearch();
+    }
     if ((watched == m_search || watched == m_grid) && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

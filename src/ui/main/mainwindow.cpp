@@ -50,7 +50,6 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QScrollArea>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -345,13 +344,16 @@ void TForm1::buildPages()
     ol->setSpacing(0);
     auto *searchRow = new QHBoxLayout;
     searchRow->setContentsMargins(6, 4, 6, 4);
+    searchRow->setSpacing(8);
     auto *searchLabel = new QLabel(u"&Suchen"_qs, overview);
     searchLabel->setObjectName(u"suchenlabel"_qs);
     m_search = new QLineEdit(overview);
     m_search->setObjectName(u"suchenedit"_qs);
     m_search->setClearButtonEnabled(true);
     m_search->setPlaceholderText(u"Aufstellort, Straße, Ort, PLZ oder Eigentümer"_qs);
-    m_search->setMinimumWidth(QFontMetrics(m_search->font()).averageCharWidth() * 48);
+    // Wide enough for its hint, and for the clear button beside it.
+    m_search->setMinimumWidth(QFontMetrics(m_search->font()).horizontalAdvance(m_search->placeholderText())
+                              + 4 * m_search->fontMetrics().height());
     searchLabel->setBuddy(m_search);
     searchRow->addWidget(searchLabel);
     searchRow->addWidget(m_search);
@@ -830,13 +832,15 @@ void TForm1::suchen()
 
 void TForm1::searchEdited(const QString &text)
 {
-    if (!m_tablesOpen)
+    if (m_searchUpdating || !m_tablesOpen)
         return;
     // Typed text of a page is the record's first; a search the store cannot
     // show (a number that does not convert) leaves the field as it was.
     if (!commitEdits() || !m_kq->setSearch(text)) {
-        const QSignalBlocker block(m_search);
+        // Not blocked: the field's clear button follows its text by this signal.
+        m_searchUpdating = true;
         m_search->setText(m_kq->search());
+        m_searchUpdating = false;
     }
     updateRecordCount();
 }
@@ -850,10 +854,9 @@ void TForm1::openFirstMatch()
 
 void TForm1::clearSearch()
 {
-    {
-        const QSignalBlocker block(m_search);
-        m_search->clear();
-    }
+    m_searchUpdating = true;
+    m_search->clear();
+    m_searchUpdating = false;
     if (m_tablesOpen)
         m_kq->setSearch(QString());
     updateRecordCount();

@@ -203,6 +203,7 @@ private:
     QToolButton *m_saveButton = nullptr;
     QCheckBox *m_confirm = nullptr;
     QLineEdit *m_search = nullptr;
+    bool m_searchUpdating = false;
 
     Teigentuemerdlg *m_ownerDlg = nullptr;
     Tortslistdlg *m_placeDlg = nullptr;

@@ -37,6 +37,8 @@ int main(int argc, char *argv[])
 
     // Settings, text lists and the first page state are loaded as it first shows.
     mainWindow.show();
+    // At the first start the office's name for the letterhead is asked once.
+    mainWindow.askOfficeNameOnce();
     // The first start of a day backs the tables up, once the window stands.
     QTimer::singleShot(0, &mainWindow, &TForm1::dailyBackup);
     return app.exec();

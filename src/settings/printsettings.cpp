@@ -1,10 +1,12 @@
 #include "printsettings.h"
 
 #include "numberformat.h"
+#include "programsettings.h"
 #include "roomvolume.h"
 #include "settingsfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <pwd.h>
@@ -49,7 +51,11 @@ QString accountFullName()
 PrintSettings loadPrintSettings(const QString &path)
 {
     PrintSettings s;
-    s.headerLine1 = accountFullName();
+    // The office's name is kept in the program's own file beside KQ2.ini;
+    // until one is given, the account's full name stands in.
+    s.headerLine1 = officeName(QFileInfo(path).dir().filePath(QFileInfo(programSettingsFilePath()).fileName()));
+    if (s.headerLine1.isEmpty())
+        s.headerLine1 = accountFullName();
     SettingsFile file(path);
     file.load();
     s.headerLine2 = file.value(kPrintSection, u"kz2"_qs);

@@ -14,7 +14,7 @@
 //          also for a value that is no room height: 0 or less, above 100 m)
 // Section and key names are matched without regard to case.
 struct PrintSettings {
-    QString headerLine1;     // the user's name; not kept in the file
+    QString headerLine1;     // the office's name; not kept in this file
     QString headerLine2;     // sender details, appended to the name in the sender line
     QString headerLine3;     // letterhead details beside the name
     bool printAddress = true;
@@ -35,8 +35,10 @@ QString settingsFilePath();
 // entry, up to the first comma), or the login name when that is empty.
 QString accountFullName();
 
-// Reads header lines 2 and 3 and both switches; header line 1 is the account's
-// full name.  A missing file or key gives the defaults, without a message.
+// Reads header lines 2 and 3 and both switches; header line 1 is the office's
+// name from the program's own settings file beside `path` (officeName), or the
+// account's full name while none is kept.  A missing file or key gives the
+// defaults, without a message.
 PrintSettings loadPrintSettings(const QString &path = settingsFilePath());
 
 // Reads "hoehe" of section "VKQ"; 2.7 when missing, not a number or not a

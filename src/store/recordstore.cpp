@@ -20,6 +20,9 @@ TableDefinition RecordStore::tableDefinition()
     };
     d.saveQuestion = u"Daten wurden geändert. Jetzt speichern?"_qs;
     d.saveButtons = PromptButton::Yes | PromptButton::No | PromptButton::Cancel;
+    // The quick search of the overview: the site by name, street, town and
+    // postcode, and the owner by name.
+    d.searchFields = {u"A_Name"_qs, u"A_strasse"_qs, u"A_Ort"_qs, u"A_Plz"_qs, u"E_Name"_qs};
     return d;
 }
 

@@ -3,6 +3,7 @@
 #include "fileerror.h"
 #include "numberformat.h"
 #include "sqlitecheck.h"
+#include "searchtext.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSet>
+#include <QStringMatcher>
 #include <QtEndian>
 
 #include <cerrno>
@@ -501,6 +503,14 @@ void TableStore::close()
     m_keys.clear();
     m_pos = -1;
     m_cache.clear();
+    m_allKeys.clear();
+    m_allKeysValid = false;
+    m_searchIndex.clear();
+    m_indexReady = false;
+    m_savedWhileSearching.clear();
+    m_searchWords.clear();
+    m_searchText.clear();
+    m_anchorKey = 0;
     m_loaded = Record(schema());
     m_buffer = Record(schema());
     if (wasOpen)
@@ -548,6 +558,13 @@ bool TableStore::reloadKeys(int keepKey)
     QVector<int> keys;
     while (q.next())
         keys.append(q.value(0).toInt());
+    if (m_restrictKey == 0) {
+        m_allKeys = keys;
+        m_allKeysValid = true;
+        // The search narrows what was read; the record to keep stays in.
+        if (isSearching())
+            keys = searchedKeys(keepKey, keys);
+    }
     m_keys = std::move(keys);
     const int at = keepKey != 0 ? int(m_keys.indexOf(keepKey)) : -1;
     m_pos = at >= 0 ? at : (m_keys.isEmpty() ? -1 : 0);
@@ -934,12 +951,19 @@ bool TableStore::writeCurrent()
             m_buffer.setValue(i, key);
     m_loaded = m_buffer;
     m_cache.remove(key);
+    if (m_indexReady)
+        indexRow(key, m_buffer);
+    if (isSearching())
+        m_savedWhileSearching.insert(key);
     setState(StoreState::Browse);
     bool leftView = false;
     if (orderTouched || m_restrictKey != 0) {
         if (m_pos >= 0 && m_keys[m_pos] == 0)
             m_keys[m_pos] = key;
         reloadKeys(key);
+        // Read while restricted: the table's other keys are not known now.
+        if (m_restrictKey != 0 && inserting)
+            m_allKeysValid = false;
         // A new row saved while the view is restricted to another record is
         // not part of the view: the view's own record becomes current again,
         // with its own values, so that later edits cannot land on it.
@@ -993,6 +1017,9 @@ bool TableStore::deleteCurrent()
     }
     emit beforeScroll();
     m_cache.remove(currentKey());
+    m_allKeys.removeOne(currentKey());
+    m_searchIndex.remove(currentKey());
+    m_savedWhileSearching.remove(currentKey());
     m_keys.remove(m_pos);
     m_pos = isEmpty() ? -1 : qMin(m_pos, rowCount() - 1);
     loadCurrent();
@@ -1037,6 +1064,170 @@ bool TableStore::liftRestriction()
     if (currentKey() != before) {
         emit beforeScroll();
         loadCurrent();
+        emit afterScroll();
+        emit currentReloaded();
+    }
+    return true;
+}
+
+// --- quick search --------------------------------------------------------------------------
+
+int TableStore::totalRowCount() const
+{
+    if (!isSearching() && !isRestricted())
+        return rowCount();
+    return int(m_allKeys.size()) + (m_state == StoreState::Insert ? 1 : 0);
+}
+
+bool TableStore::loadAllKeys()
+{
+    QSqlQuery q(m_sql->db());
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT rowid FROM %1 ORDER BY %2"_qs.arg(quoted(m_def.tableName), orderByClause(m_order)))) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+        return false;
+    }
+    QVector<int> keys;
+    keys.reserve(m_allKeys.size());
+    while (q.next())
+        keys.append(q.value(0).toInt());
+    m_allKeys = std::move(keys);
+    m_allKeysValid = true;
+    return true;
+}
+
+void TableStore::indexRow(int key, const Record &record)
+{
+    QStringList texts;
+    texts.reserve(m_def.searchFields.size());
+    for (const QString &f : m_def.searchFields)
+        texts << record.text(f);
+    m_searchIndex.insert(key, searchtext::haystack(texts));
+}
+
+// The searched text of every row, read when a search begins, so that a
+// search always looks at the table as it is on the medium.  The fields come
+// joined from the table, one text per row, as haystack() joins them.
+bool TableStore::buildSearchIndex()
+{
+    m_searchIndex.clear();
+    m_indexReady = false;
+    QStringList fields;
+    for (const QString &f : m_def.searchFields) {
+        const QString c = columnOf(f);
+        if (!c.isEmpty())
+            fields << u"coalesce(%1, '')"_qs.arg(quoted(c));
+    }
+    if (fields.isEmpty())
+        fields << u"''"_qs;
+    QSqlQuery q(m_sql->db());
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT rowid, %1 FROM %2"_qs.arg(fields.join(u" || '\n' || "_qs), quoted(m_def.tableName)))) {
+        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+        return false;
+    }
+    m_searchIndex.reserve(int(m_allKeys.size()));
+    while (q.next())
+        m_searchIndex.insert(q.value(0).toInt(), searchtext::searchForm(q.value(1).toString()) + u'\n');
+    // The pending values of the current row are what the user sees.
+    if (currentKey() != 0)
+        indexRow(currentKey(), m_buffer);
+    m_indexReady = true;
+    return true;
+}
+
+bool TableStore::prepareSearch()
+{
+    if (!isOpen() || isRestricted())
+        return false;
+    if (m_indexReady)
+        return true;
+    return loadAllKeys() && buildSearchIndex();
+}
+
+QVector<int> TableStore::searchedKeys(int keepKey, const QVector<int> &candidates) const
+{
+    QList<QStringMatcher> matchers;
+    for (const QString &w : m_searchWords)
+        matchers.append(QStringMatcher(w));
+    QVector<int> keys;
+    for (const int k : candidates) {
+        if (k == 0)
+            continue;   // a new row not saved yet: the caller places it
+        bool found = k == keepKey || m_savedWhileSearching.contains(k);
+        if (!found) {
+            const auto it = m_searchIndex.constFind(k);
+            found = it != m_searchIndex.cend();
+            for (qsizetype w = 0; found && w < matchers.size(); ++w)
+                found = matchers[w].indexIn(*it) >= 0;
+        }
+        if (found)
+            keys.append(k);
+    }
+    return keys;
+}
+
+bool TableStore::setSearch(const QString &text)
+{
+    if (!isOpen() || isRestricted())
+        return false;
+    const QStringList words = searchtext::searchWords(text);
+    if (words == m_searchWords) {
+        m_searchText = words.isEmpty() ? QString() : text;
+        return true;
+    }
+    // A new search reads the table afresh (unless prepareSearch has just
+    // done so); the following keystrokes work on what it read.
+    if (!words.isEmpty() && !prepareSearch())
+        return false;
+    if (!m_allKeysValid && !loadAllKeys())
+        return false;
+    // A search that only adds to the last one looks among what that found.
+    const bool narrows = searchtext::narrows(m_searchWords, words);
+
+    // Typing a search never leads to a question: unsaved changes keep their
+    // row current and in the rows.  A row merely in the edit state is left as it was.
+    const bool keepCurrent = isModified();
+    if (!keepCurrent && (m_state == StoreState::Edit))
+        cancel();
+    const int current = currentKey();
+    if (current != 0)
+        m_anchorKey = current;
+
+    m_searchWords = words;
+    m_searchText = words.isEmpty() ? QString() : text;
+    m_savedWhileSearching.clear();
+    QVector<int> keys;
+    if (words.isEmpty()) {
+        keys = m_allKeys;
+        m_searchIndex.clear();
+        m_indexReady = false;
+    } else {
+        keys = searchedKeys(keepCurrent ? current : 0, narrows ? m_keys : m_allKeys);
+    }
+
+    int pos = -1;
+    if (m_state == StoreState::Insert) {
+        // The new row is not in the table yet: it stays where it was shown.
+        pos = qBound(0, m_pos, int(keys.size()));
+        keys.insert(pos, 0);
+    } else if (keepCurrent) {
+        pos = int(keys.indexOf(current));
+    } else {
+        pos = int(keys.indexOf(m_anchorKey));
+        if (pos < 0 && !keys.isEmpty())
+            pos = 0;
+    }
+    const int newKey = pos >= 0 ? keys[pos] : 0;
+    const bool moves = newKey != current || (pos < 0) != (m_pos < 0);
+    if (moves)
+        emit beforeScroll();
+    m_keys = std::move(keys);
+    m_pos = pos;
+    if (moves)
+        loadCurrent();
+    emit rowsReset();
+    if (moves) {
         emit afterScroll();
         emit currentReloaded();
     }

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -33,6 +34,7 @@ struct TableDefinition {
     QStringList primaryOrder;    // fields of the primary order; empty: by key (creation order)
     QList<TableOrder> orders;    // secondary orders, created as indexes on open when missing
     QString saveQuestion;        // asked before a changed row is saved
+    QStringList searchFields;    // fields the quick search looks in (setSearch); empty: none
     PromptButtons saveButtons = PromptButton::Yes | PromptButton::No | PromptButton::Cancel;
 };
 
@@ -183,6 +185,27 @@ public:
     bool liftRestriction();
     bool isRestricted() const { return m_restrictKey != 0; }
 
+    // --- quick search (a filter on the definition's search fields) -----------
+    // Narrows the rows to those whose search fields hold every word of `text`,
+    // whatever the case, the spelling of umlauts ("Mueller" finds "Müller")
+    // and the blanks around the words; an empty text shows every row again.
+    // The rows keep the current order, and moves, saves, the restriction to
+    // one record and its lifting work within them.  The current row stays
+    // current while it matches; otherwise the first match becomes current, or
+    // none when nothing matches, and a later search brings back the record
+    // that was current before, when it matches again (so clearing the search
+    // keeps it).  A search never asks a question: a row with unsaved changes
+    // stays current and in the rows, match or not.  Rows saved while a search
+    // is on stay in the rows until the search changes.
+    bool setSearch(const QString &text);
+    // Reads what the search looks in, so that the first key of a search is
+    // as quick as the others (the search field calls it when it is entered).
+    bool prepareSearch();
+    QString search() const { return m_searchText; }
+    bool isSearching() const { return !m_searchWords.isEmpty(); }
+    // Rows of the table without the search (an unsaved new row included).
+    int totalRowCount() const;
+
     // --- field by name -------------------------------------------------------
     QVariant fieldValue(const QString &name) const { return m_buffer.value(name); }
     QString fieldText(const QString &name) const { return m_buffer.displayText(name); }
@@ -231,6 +254,10 @@ private:
     bool ensureOrders();
     bool probeWritable();
     bool reloadKeys(int keepKey);
+    bool loadAllKeys();
+    bool buildSearchIndex();
+    void indexRow(int key, const Record &record);
+    QVector<int> searchedKeys(int keepKey, const QVector<int> &candidates) const;
     bool loadCurrent();
     bool readRow(int key, Record *out) const;
     bool writeCurrent();
@@ -258,4 +285,16 @@ private:
     Record m_loaded;
     Record m_buffer;
     mutable QHash<int, Record> m_cache;
+
+    // The quick search: every key of the table in the current order (as last
+    // read without restriction), each row's searched text, the words looked
+    // for, and the record to come back to.
+    QVector<int> m_allKeys;
+    bool m_allKeysValid = false;
+    QHash<int, QString> m_searchIndex;
+    bool m_indexReady = false;
+    QSet<int> m_savedWhileSearching;   // shown until the search changes, match or not
+    QStringList m_searchWords;
+    QString m_searchText;
+    int m_anchorKey = 0;
 };

@@ -1,5 +1,6 @@
 #include "apppaths.h"
 #include "printsettings.h"
+#include "programsettings.h"
 #include "settingsfile.h"
 #include "smallfilesystem.h"
 
@@ -52,6 +53,7 @@ private slots:
     void onlyAPlainFileIsRead();
     void fullDiskIsSaidInGerman();
     void headerLine1IsTheAccountName();
+    void headerLine1IsTheOfficesNameOnceGiven();
     void applicationPathsStandInForTheRegistry();
 
 private:
@@ -358,6 +360,28 @@ void TestSettings::headerLine1IsTheAccountName()
     QVERIFY(!name.isEmpty());
     QVERIFY(!name.contains(u','));
     QCOMPARE(settings::loadPrintSettings().headerLine1, name);
+}
+
+void TestSettings::headerLine1IsTheOfficesNameOnceGiven()
+{
+    const QString own = m_dir->filePath(u"config/Ofenring/fenster.ini"_qs);
+    QCOMPARE(settings::programSettingsFilePath(), own);
+    writeText(own, "[Fenster]\nbreite=800\n");
+    QCOMPARE(settings::officeName(), QString());
+    QVERIFY(settings::saveOfficeName(u"  Kaminkehrer Berg "_qs, nullptr));
+    QCOMPARE(readText(own), QByteArray("[Fenster]\nbreite=800\n\n[Betrieb]\nName=Kaminkehrer Berg\n"));
+    QCOMPARE(settings::officeName(), u"Kaminkehrer Berg"_qs);
+    const PrintSettings s = settings::loadPrintSettings();
+    QCOMPARE(s.headerLine1, u"Kaminkehrer Berg"_qs);
+    QCOMPARE(s.senderLine(), u"Kaminkehrer Berg"_qs);
+    // Never a key of KQ2.ini, whatever is saved there.
+    QVERIFY(settings::savePrintSettings(s, nullptr));
+    QVERIFY(!readText(m_ini).contains("Berg"));
+    // The file beside another KQ2.ini is that one's own.
+    const QString other = m_dir->filePath(u"anders/KQ2.ini"_qs);
+    QCOMPARE(settings::loadPrintSettings(other).headerLine1, settings::accountFullName());
+    QVERIFY(settings::saveOfficeName(u"Anderer Betrieb"_qs, nullptr, m_dir->filePath(u"anders/fenster.ini"_qs)));
+    QCOMPARE(settings::loadPrintSettings(other).headerLine1, u"Anderer Betrieb"_qs);
 }
 
 void TestSettings::applicationPathsStandInForTheRegistry()

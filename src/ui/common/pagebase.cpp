@@ -9,6 +9,16 @@ PageBase::PageBase(QWidget *parent)
 {
 }
 
+bool PageBase::focusFirstField()
+{
+    QWidget *field = firstField();
+    if (!field || !field->isEnabled())
+        return false;
+    // As if entered with Tab: a text in the field is selected, so typing replaces it.
+    field->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
 QPushButton *PageBase::makeHelpButton(const QString &objectName)
 {
     auto *help = new QPushButton(u"&Hilfe"_qs, this);

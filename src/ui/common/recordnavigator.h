@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QToolButton;
+class TableStore;
 
 // The record navigator of a table: first, prior, next, last, insert, delete.
 // It only emits what the user pressed; the window that owns it calls the
@@ -19,6 +20,11 @@ public:
     // Greys out what cannot be done: no way back from the first row, no way on
     // from the last, no delete on an empty table.
     void setPosition(int row, int rowCount);
+    // The same for the current row of a table store, at its true place: a row
+    // with unsaved changes is placed where its save will put it (a new
+    // record after the others in the order of creation, for example), because
+    // every move saves it first.
+    void showPositionOf(const TableStore &store);
 
 signals:
     void firstClicked();
@@ -31,3 +37,7 @@ signals:
 private:
     QToolButton *m_buttons[6] = {};
 };
+
+// The row at which the store's current row stands once its pending changes
+// are saved (its present row when it has none).
+int positionAfterSave(const TableStore &store);

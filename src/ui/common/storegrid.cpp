@@ -81,6 +81,22 @@ void StoreGrid::currentIndexMoved(const QModelIndex &current, const QModelIndex 
     }
 }
 
+bool StoreGrid::event(QEvent *event)
+{
+    // The grid keeps the keys that act on its own rows, even where the window
+    // has a command on them for its main table (Ctrl+Del deletes, Ctrl+Up and
+    // Ctrl+Down move).
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool ctrlOnly = (key->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier;
+        if (ctrlOnly && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QTableView::event(event);
+}
+
 void StoreGrid::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {

@@ -36,10 +36,12 @@ CatalogListDialog::CatalogListDialog(CatalogStore *store, const QString &helpTop
     connect(m_navigator, &RecordNavigator::lastClicked, this, [this] { if (m_bindings->commitAll()) m_store->last(); });
     connect(m_navigator, &RecordNavigator::insertClicked, this, &CatalogListDialog::insertEntry);
     connect(m_navigator, &RecordNavigator::deleteClicked, this, [this] { m_store->deleteCurrent(); });
-    auto updateNavigator = [this] { m_navigator->setPosition(m_store->currentRow(), m_store->rowCount()); };
+    auto updateNavigator = [this] { m_navigator->showPositionOf(*m_store); };
     connect(store, &TableStore::afterScroll, this, updateNavigator);
     connect(store, &TableStore::rowsReset, this, updateNavigator);
     connect(store, &TableStore::afterOpen, this, updateNavigator);
+    connect(store, &TableStore::stateChanged, this, updateNavigator);
+    connect(store, &TableStore::fieldChanged, this, updateNavigator);
     connect(store, &TableStore::fieldChanged, this, [this] { m_newUntouched = false; });
     connect(store, &TableStore::stateChanged, this, [this](StoreState s) {
         if (s != StoreState::Insert)
@@ -103,6 +105,30 @@ void CatalogListDialog::setGrid(StoreGrid *grid)
     connect(grid, &StoreGrid::deleteRequested, this, [this] { m_store->deleteCurrent(); });
 }
 
+QWidget *CatalogListDialog::gridPage(const char *objectName)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(objectName));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_grid, 1);
+    auto *hint = new QLabel(u"F2 bearbeitet, Enter oder Doppelklick übernimmt"_qs, page);
+    hint->setObjectName(u"gridhinweis"_qs);
+    hint->setContentsMargins(4, 0, 4, 2);
+    layout->addWidget(hint);
+    // A list whose cells are not edited in place is edited on its details page.
+    if (m_grid->editTriggers() == QAbstractItemView::NoEditTriggers) {
+        auto *edit = new QShortcut(QKeySequence(Qt::Key_F2), m_grid, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(edit, &QShortcut::activated, this, [this] {
+            if (m_store->currentRow() < 0)
+                return;
+            m_pages->setCurrentIndex(m_pages->count() - 1);
+            focusCurrentPage();
+        });
+    }
+    return page;
+}
+
 void CatalogListDialog::finishLayout()
 {
     auto *top = new QHBoxLayout;
@@ -128,7 +154,7 @@ void CatalogListDialog::finishLayout()
 void CatalogListDialog::showList()
 {
     m_bindings->refreshAll();
-    m_navigator->setPosition(m_store->currentRow(), m_store->rowCount());
+    m_navigator->showPositionOf(*m_store);
     if (m_grid)
         m_grid->showCurrentRow();
     // Centred on the screen.

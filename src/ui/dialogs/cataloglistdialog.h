@@ -53,6 +53,8 @@ protected:
 
     // Called by the subclass once its pages exist.
     void setGrid(StoreGrid *grid);
+    // The grid with the line under it that says how the list works.
+    QWidget *gridPage(const char *objectName);
     void finishLayout();
     // Called after the pending changes were saved or dropped on closing.
     virtual void afterClosing() {}

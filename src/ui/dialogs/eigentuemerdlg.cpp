@@ -48,12 +48,7 @@ Teigentuemerdlg::Teigentuemerdlg(CatalogStore *owners, QWidget *parent)
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this, &Teigentuemerdlg::titleClicked);
 
-    auto *list = new QWidget;
-    list->setObjectName(u"liste"_qs);
-    auto *ll = new QHBoxLayout(list);
-    ll->setContentsMargins(0, 0, 0, 0);
-    ll->addWidget(grid);
-    m_pages->addTab(list, u"&Liste"_qs);
+    m_pages->addTab(gridPage("liste"), u"&Liste"_qs);
 
     auto *details = new QWidget;
     details->setObjectName(u"details"_qs);

@@ -5,7 +5,6 @@
 #include "storegrid.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QTabWidget>
 
@@ -24,12 +23,7 @@ Tortslistdlg::Tortslistdlg(CatalogStore *places, QWidget *parent)
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     setGrid(grid);
 
-    auto *overview = new QWidget;
-    overview->setObjectName(u"uebersicht"_qs);
-    auto *ol = new QHBoxLayout(overview);
-    ol->setContentsMargins(0, 0, 0, 0);
-    ol->addWidget(grid);
-    m_pages->addTab(overview, u"&Übersicht"_qs);
+    m_pages->addTab(gridPage("uebersicht"), u"&Übersicht"_qs);
 
     auto *details = new QWidget;
     details->setObjectName(u"details"_qs);

@@ -53,8 +53,20 @@ TVolDialog::TVolDialog(QWidget *parent)
     layout->addSpacing(16);
     layout->addLayout(buttons.layout);
 
-    for (QLineEdit *e : {m_length, m_width, m_height})
+    for (QLineEdit *e : {m_length, m_width, m_height}) {
         connect(e, &QLineEdit::textChanged, this, &TVolDialog::recompute);
+        // A full stop typed or pasted into a dimension is its decimal comma,
+        // as in the volume fields of the pages.
+        connect(e, &QLineEdit::textEdited, this, [e](const QString &text) {
+            if (!text.contains(u'.'))
+                return;
+            const int cursor = e->cursorPosition();
+            QString comma = text;
+            comma.replace(u'.', u',');
+            e->setText(comma);
+            e->setCursorPosition(cursor);
+        });
+    }
     connect(this, &QDialog::finished, this, [this](int result) {
         // Taken out first: the follow-up may open the dialog again.
         auto done = std::exchange(m_done, {});

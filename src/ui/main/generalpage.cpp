@@ -36,9 +36,10 @@ GeneralPage::GeneralPage(QWidget *parent)
     m_modusBox->setObjectName(u"modusgroup"_qs);
     m_modusButtons = new QButtonGroup(this);
     auto *modusLayout = new QVBoxLayout(m_modusBox);
-    auto *luftverbund = new QRadioButton(u"Luftverbund         (bis 35 kW)"_qs, m_modusBox);
+    // The letters of the two modes are the only ones the page leaves free.
+    auto *luftverbund = new QRadioButton(u"Luft&verbund         (bis 35 kW)"_qs, m_modusBox);
     luftverbund->setObjectName(u"modus0"_qs);
-    auto *aufstellraum = new QRadioButton(u"Aufstellungsraum (ab 35 kW)"_qs, m_modusBox);
+    auto *aufstellraum = new QRadioButton(u"Aufstellungsraum (ab 35 k&W)"_qs, m_modusBox);
     aufstellraum->setObjectName(u"modus1"_qs);
     m_modusButtons->addButton(luftverbund, 0);
     m_modusButtons->addButton(aufstellraum, 1);
@@ -135,6 +136,13 @@ GeneralPage::GeneralPage(QWidget *parent)
         chain << editFor(QString::fromUtf16(f));
     chain << m_ortsliste2 << editFor(u"E_tel"_qs) << editFor(u"E_fax"_qs) << m_import << m_help;
     setTabChain(chain);
+    // The mode is one stop: Tab lands on the chosen mode, or on the first.
+    makeSingleTabStop(m_modusButtons);
+}
+
+QWidget *GeneralPage::firstField() const
+{
+    return tabStopOf(m_modusButtons);
 }
 
 QLineEdit *GeneralPage::addField(const QString &field, int maxLength)

@@ -32,6 +32,9 @@ public:
     QPushButton *eigentuemerlisteButton() const { return m_eigentliste; }
     QPushButton *helpButton() const { return m_help; }
 
+    // The mode choice: the chosen mode, or the first while none is chosen.
+    QWidget *firstField() const override;
+
 private:
     QLineEdit *addField(const QString &field, int maxLength);
 

@@ -21,6 +21,8 @@
 #include "storegrid.h"
 
 #include "aboutbox.h"
+#include "betriebdlg.h"
+#include "programsettings.h"
 #include "aufstellungsraumpage.h"
 #include "luftverbundpage.h"
 #include "voldialog.h"
@@ -42,6 +44,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -136,15 +139,23 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     // The store's notifications drive the window.
     connect(m_kq, &TableStore::beforeScroll, this, &TForm1::beforeScroll);
     connect(m_kq, &TableStore::afterScroll, this, &TForm1::afterScroll);
-    connect(m_kq, &TableStore::rowsReset, this, &TForm1::updateNavigator);
+    connect(m_kq, &TableStore::rowsReset, this, [this] {
+        updateNavigator();
+        updateRecordCount();
+    });
+    // A new or changed record's place in the order follows what is typed.
+    connect(m_kq, &TableStore::stateChanged, this, &TForm1::updateNavigator);
     connect(m_kq, &TableStore::fieldChanged, this, [this](const QString &field) {
         refreshStatus();
+        updateNavigator();
         if (field.compare(u"Modus"_qs, Qt::CaseInsensitive) == 0)
             modusWechsel();
     });
+    // A save or a cancel shows the record afresh but leaves the page as it is
+    // (unless its tab goes with a mode that was given back).
     connect(m_kq, &TableStore::currentReloaded, this, [this] {
         refreshStatus();
-        modusWechsel();
+        modusWechsel(false);
     });
     // "Ofenring *" while the current record has unsaved changes.
     new ModifiedMark(this, windowTitle(), {m_kq});
@@ -190,8 +201,29 @@ void TForm1::buildMenus()
             [this] { Druckvorschau1Click(false); });
     connect(action(datei, "drucken", u"&Drucken"_qs, u"Drucken"_qs), &QAction::triggered, this,
             [this] { Druckvorschau1Click(true); });
-    connect(action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs), &QAction::triggered,
-            this, &TForm1::saveRecord);
+    QAction *save = action(datei, "speichern", u"Datensatz &speichern"_qs, u"Datensatz speichern"_qs);
+    connect(save, &QAction::triggered, this, &TForm1::saveRecord);
+    // The records by keyboard; the keys stand beside the commands, and in the
+    // hints of the navigator's buttons.
+    QMenu *records = datei->addMenu(u"Da&tensatz"_qs);
+    records->setObjectName(u"datensatzmenu"_qs);
+    connect(action(records, "neu", u"&Neu"_qs, u"Datensatz einfügen"_qs), &QAction::triggered, this,
+            &TForm1::insertRecord);
+    connect(action(records, "loeschen", u"&Löschen"_qs, u"Datensatz löschen"_qs), &QAction::triggered, this,
+            &TForm1::deleteRecord);
+    records->addSeparator();
+    connect(action(records, "erster", u"&Erster"_qs, u"Erster Datensatz"_qs), &QAction::triggered, this,
+            [this] { navigate(&RecordStore::first); });
+    connect(action(records, "vorheriger", u"&Vorheriger"_qs, u"Vorheriger Datensatz"_qs), &QAction::triggered, this,
+            [this] { navigate(&RecordStore::prior); });
+    connect(action(records, "naechster", u"Nä&chster"_qs, u"Nächster Datensatz"_qs), &QAction::triggered, this,
+            [this] { navigate(&RecordStore::next); });
+    connect(action(records, "letzter", u"Le&tzter"_qs, u"Letzter Datensatz"_qs), &QAction::triggered, this,
+            [this] { navigate(&RecordStore::last); });
+    records->addSeparator();
+    records->addAction(save);
+    connect(action(records, "suchen", u"S&uchen"_qs, u"Datensätze suchen"_qs), &QAction::triggered, this,
+            &TForm1::suchen);
     datei->addSeparator();
     connect(action(datei, "sicherunganlegen", u"Sicherung &anlegen"_qs, u"Alle Tabellen und Listen jetzt sichern"_qs),
             &QAction::triggered, this, &TForm1::makeBackup);
@@ -212,6 +244,7 @@ void TForm1::buildMenus()
             [this] { showEigentuemerliste(false); });
     connect(action(einst, "feuerstaettenliste", u"&Feuerstättenliste"_qs), &QAction::triggered, this,
             [this] { editTextList(TextLists::ApplianceTypes); });
+    connect(action(einst, "betrieb", u"&Betrieb …"_qs), &QAction::triggered, this, &TForm1::showBetrieb);
 
     QMenu *hilfe = menuBar()->addMenu(u"&?"_qs);
     hilfe->setObjectName(u"hilfemenu"_qs);
@@ -304,10 +337,33 @@ void TForm1::buildPages()
     connect(m_grid, &StoreGrid::rowChosen, this, [this] { uebersichtDblClick(); });
     connect(m_grid, &StoreGrid::deleteRequested, this, &TForm1::deleteRecord);
 
+    // The quick search stands above the overview.
     auto *overview = new QWidget;
     auto *ol = new QVBoxLayout(overview);
     ol->setContentsMargins(0, 0, 0, 0);
-    ol->addWidget(m_grid);
+    ol->setSpacing(0);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->setContentsMargins(6, 4, 6, 4);
+    searchRow->setSpacing(8);
+    auto *searchLabel = new QLabel(u"&Suchen"_qs, overview);
+    searchLabel->setObjectName(u"suchenlabel"_qs);
+    m_search = new QLineEdit(overview);
+    m_search->setObjectName(u"suchenedit"_qs);
+    m_search->setClearButtonEnabled(true);
+    m_search->setPlaceholderText(u"Aufstellort, Straße, Ort, PLZ oder Eigentümer"_qs);
+    // Wide enough for its hint, and for the clear button beside it.
+    m_search->setMinimumWidth(QFontMetrics(m_search->font()).horizontalAdvance(m_search->placeholderText())
+                              + 4 * m_search->fontMetrics().height());
+    searchLabel->setBuddy(m_search);
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(m_search);
+    searchRow->addStretch(1);
+    ol->addLayout(searchRow);
+    ol->addWidget(m_grid, 1);
+    connect(m_search, &QLineEdit::textChanged, this, &TForm1::searchEdited);
+    m_search->installEventFilter(this);
+    m_grid->installEventFilter(this);
+    QWidget::setTabOrder(m_search, m_grid);
 
     m_general = new GeneralPage;
     m_bindings = new BindingSet(m_kq, this);
@@ -391,6 +447,19 @@ void TForm1::createDialogs()
         settings::savePrintSettings(m_printSettings, &MessageBox::instance());
     });
     connect(m_headerDlg, &Tkopfzeilendlg::helpRequested, this, &TForm1::showHelp);
+    m_officeDlg = new Tbetriebdlg(this);
+    connect(m_officeDlg, &Tbetriebdlg::helpRequested, this, &TForm1::showHelp);
+    connect(m_officeDlg, &QDialog::accepted, this, [this] {
+        const QString name = m_officeDlg->name();
+        settings::saveOfficeName(name, &MessageBox::instance());
+        // Asked at the start, the name heads this run's protocols already; a
+        // later change waits for the next start, so that the letterhead stays
+        // the same while the program runs.
+        if (m_askingFirstStart)
+            m_printSettings.headerLine1 = name;
+        m_askingFirstStart = false;
+    });
+    connect(m_officeDlg, &QDialog::rejected, this, [this] { m_askingFirstStart = false; });
 
     PrintCommand::Environment print;
     print.store = m_kq;
@@ -470,6 +539,8 @@ void TForm1::firstShow()
     setActivePage(Uebersicht);
     m_rememberedPage = pageDef(Uebersicht).name;
     modusWechsel();
+    // The overview on the current record: Enter opens it, the arrows move.
+    focusActivePage();
 }
 
 // The sketch module is looked for once; only when it loads is there a page
@@ -535,16 +606,36 @@ void TForm1::pageAboutToChange(int index)
     // decide whether the user was on a mode page.
     m_rememberedPage = m_activePageName;
     m_activePageName = QString::fromLatin1(pageDef(index).name);
+    // Opened by its tab, Ctrl+Tab, Enter on a record: typing starts in the page's first field.
+    focusActivePage();
 }
 
-void TForm1::modusWechsel()
+void TForm1::focusActivePage()
+{
+    const Page p = activePage();
+    if (p == Uebersicht) {
+        m_grid->setFocus(Qt::OtherFocusReason);
+        m_grid->showCurrentRow();
+    } else if (auto *page = qobject_cast<PageBase *>(m_pageWidgets[p])) {
+        page->focusFirstField();
+    }
+}
+
+void TForm1::modusWechsel(bool followRememberedPage)
 {
     const Record &r = m_kq->current();
     const bool hasMode = m_kq->isOpen() && m_kq->currentRow() >= 0 && !r.isNull(u"Modus"_qs);
     const int mode = r.integer(u"Modus"_qs);
-    const bool wasOnModePage = m_rememberedPage == QLatin1String(pageDef(Luftverbund).name)
-        || m_rememberedPage == QLatin1String(pageDef(Aufstellungsraum).name)
-        || activePage() == Luftverbund || activePage() == Aufstellungsraum;
+    const Page before = activePage();
+    const bool interconnection = m_pageInstalled[Luftverbund] && hasMode && mode == 0;
+    const bool installationRoom = m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1;
+    const bool modePageGoes = (before == Luftverbund && !interconnection)
+        || (before == Aufstellungsraum && !installationRoom);
+    const bool wasOnModePage = followRememberedPage
+        ? m_rememberedPage == QLatin1String(pageDef(Luftverbund).name)
+            || m_rememberedPage == QLatin1String(pageDef(Aufstellungsraum).name) || before == Luftverbund
+            || before == Aufstellungsraum
+        : modePageGoes;
 
     m_switchingPages = true;
     // Only a real change touches the tabs: showing a tab lays out and repaints the whole page set.
@@ -556,8 +647,6 @@ void TForm1::modusWechsel()
     // current before the other mode tab goes: hiding the current tab would
     // otherwise pass through the neighbouring remarks page, whose editor,
     // entered on the way, marks the record as changed.
-    const bool interconnection = m_pageInstalled[Luftverbund] && hasMode && mode == 0;
-    const bool installationRoom = m_pageInstalled[Aufstellungsraum] && hasMode && mode == 1;
     if (interconnection)
         showTab(Luftverbund, true);
     if (installationRoom)
@@ -574,6 +663,8 @@ void TForm1::modusWechsel()
         showTab(Aufstellungsraum, false);
     m_switchingPages = false;
     m_activePageName = QString::fromLatin1(pageDef(activePage()).name);
+    if (activePage() != before)
+        focusActivePage();
 }
 
 void TForm1::uebersichtDblClick()
@@ -613,15 +704,40 @@ bool TForm1::saveRecord()
 void TForm1::assignShortcuts()
 {
     // The menus show these keys beside their commands.
+    // The moves take keys that no field of the pages uses, so that they work
+    // wherever the focus stands (Ctrl+Page Up and Down switch the pages).
     const std::pair<const char *, QKeySequence> keys[] = {
         {"speichern", QKeySequence::Save},
         {"drucken", QKeySequence::Print},
         {"schliessen", QKeySequence(Qt::CTRL | Qt::Key_Q)},
         {"inhalt", QKeySequence::HelpContents},
+        {"neu", QKeySequence::New},
+        {"loeschen", QKeySequence(Qt::CTRL | Qt::Key_Delete)},
+        {"erster", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)},
+        {"vorheriger", QKeySequence(Qt::CTRL | Qt::Key_Up)},
+        {"naechster", QKeySequence(Qt::CTRL | Qt::Key_Down)},
+        {"letzter", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)},
+        {"suchen", QKeySequence::Find},
     };
     for (const auto &[name, key] : keys)
         if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
             a->setShortcut(key);
+
+    // The hints of the toolbar's buttons name the same keys.
+    const std::pair<QToolButton *, const char *> hinted[] = {
+        {m_navigator->button(RecordNavigator::First), "erster"},
+        {m_navigator->button(RecordNavigator::Prior), "vorheriger"},
+        {m_navigator->button(RecordNavigator::Next), "naechster"},
+        {m_navigator->button(RecordNavigator::Last), "letzter"},
+        {m_navigator->button(RecordNavigator::Insert), "neu"},
+        {m_navigator->button(RecordNavigator::Delete), "loeschen"},
+        {m_saveButton, "speichern"},
+    };
+    for (const auto &[button, name] : hinted)
+        if (auto *a = findChild<QAction *>(QString::fromLatin1(name)))
+            button->setToolTip(u"%1 (%2)"_qs.arg(a->toolTip(), a->shortcut().toString(QKeySequence::NativeText)));
+    m_search->setToolTip(u"Suchen nach Aufstellort (Name, Straße, Ort, PLZ) und Eigentümer (%1)"_qs.arg(
+        QKeySequence(QKeySequence::Find).toString(QKeySequence::NativeText)));
 }
 
 void TForm1::navigate(bool (RecordStore::*move)())
@@ -635,7 +751,12 @@ void TForm1::insertRecord()
 {
     if (!m_tablesOpen || !commitEdits())
         return;
-    m_kq->insert();
+    if (!m_kq->insert())
+        return;
+    // A new record starts with its mode, on its general data; the focus is
+    // there before anything else is typed.
+    setActivePage(Allgemein);
+    m_general->focusFirstField();
 }
 
 void TForm1::deleteRecord()
@@ -657,6 +778,10 @@ void TForm1::afterScroll()
     modusWechsel();
     if (m_sketchPage && activePage() == Zeichnung)
         m_sketchPage->drawPreview();
+    // A page that shows another record starts at its first field; in the
+    // overview the focus stays (in the grid, or in the search being typed).
+    if (activePage() != Uebersicht)
+        focusActivePage();
 }
 
 void TForm1::sortToggled(QToolButton *button, bool pressed)
@@ -682,12 +807,116 @@ void TForm1::syncSortButtons()
 
 void TForm1::updateNavigator()
 {
-    m_navigator->setPosition(m_kq->currentRow(), m_kq->rowCount());
+    m_navigator->showPositionOf(*m_kq);
 }
 
 void TForm1::refreshStatus()
 {
     m_status->showRecord(m_kq->current());
+}
+
+// --- quick search ----------------------------------------------------------------
+
+void TForm1::suchen()
+{
+    setActivePage(Uebersicht);
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+}
+
+void TForm1::searchEdited(const QString &text)
+{
+    if (m_searchUpdating || !m_tablesOpen)
+        return;
+    // Typed text of a page is the record's first; a search the store cannot
+    // show (a number that does not convert) leaves the field as it was.
+    if (!commitEdits() || !m_kq->setSearch(text)) {
+        // Not blocked: the field's clear button follows its text by this signal.
+        m_searchUpdating = true;
+        m_search->setText(m_kq->search());
+        m_searchUpdating = false;
+    }
+    updateRecordCount();
+}
+
+void TForm1::openFirstMatch()
+{
+    if (!m_tablesOpen || m_kq->rowCount() <= 0 || !commitEdits() || !m_kq->goToRow(0))
+        return;
+    uebersichtDblClick();
+}
+
+void TForm1::clearSearch()
+{
+    m_searchUpdating = true;
+    m_search->clear();
+    m_searchUpdating = false;
+    if (m_tablesOpen)
+        m_kq->setSearch(QString());
+    updateRecordCount();
+    setActivePage(Uebersicht);
+    m_grid->setFocus(Qt::OtherFocusReason);
+    m_grid->showCurrentRow();
+}
+
+void TForm1::updateRecordCount()
+{
+    m_status->showCount(m_kq->isSearching()
+                            ? u"%1 von %2 Datensätzen"_qs.arg(m_kq->rowCount()).arg(m_kq->totalRowCount())
+                            : QString());
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Entering the search field reads what it searches in, so that the
+    // first key is as quick as the others.
+    if (watched == m_search && event->type() == QEvent::FocusIn && m_tablesOpen) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            m_kq->prepareSearch();
+    }
+    if ((watched == m_search || watched == m_grid) && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && key->key() == Qt::Key_Escape && (watched == m_search || m_kq->isSearching())) {
+            clearSearch();
+            return true;
+        }
+        if (watched == m_search && plain) {
+            switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                openFirstMatch();
+                return true;
+            case Qt::Key_Down:
+            case Qt::Key_PageDown:
+                // Down into the records found, to choose another than the first.
+                m_grid->setFocus(Qt::OtherFocusReason);
+                m_grid->showCurrentRow();
+                return true;
+            default:
+                break;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- the office's name -------------------------------------------------------------
+
+void TForm1::askOfficeNameOnce()
+{
+    if (!settings::officeName().isEmpty())
+        return;
+    m_askingFirstStart = true;
+    m_officeDlg->ask(settings::accountFullName(), true);
+}
+
+void TForm1::showBetrieb()
+{
+    const QString kept = settings::officeName();
+    m_askingFirstStart = false;
+    m_officeDlg->ask(kept.isEmpty() ? m_printSettings.headerLine1 : kept, false);
 }
 
 // --- catalogs and lists ----------------------------------------------------------

@@ -16,6 +16,7 @@ class PrintCommand;
 class GeneralPage;
 class QAction;
 class QCheckBox;
+class QLineEdit;
 class QTabWidget;
 class QToolButton;
 class RecordNavigator;
@@ -31,6 +32,7 @@ class StatusPanel;
 class StoreGrid;
 class TableStore;
 class TAboutBox;
+class Tbetriebdlg;
 class Teigentuemerdlg;
 class Tkopfzeilendlg;
 class Tortslistdlg;
@@ -87,7 +89,11 @@ public:
     bool saveRecord();
 
     // The commands, callable by name (menus, toolbar and tests use the same).
-    void modusWechsel();
+    // The mode switch: the tab of the record's mode page is shown; when the
+    // remembered page was a mode page (and followRememberedPage), that of the
+    // record's mode becomes the active page.  Without it the page only
+    // changes when its tab goes.
+    void modusWechsel(bool followRememberedPage = true);
     void uebersichtDblClick();
     void showOrtsliste(int target);
     void showEigentuemerliste(bool pick);
@@ -97,6 +103,24 @@ public:
     void Druckvorschau1Click(bool print);
     // The header-lines dialog "Kopfzeile".
     void showKopfzeilen();
+    // The office's name for letterhead and sender line: asked once while none
+    // is kept ("Name des Betriebs", proposing the account's full name); it
+    // heads the protocols of this run.  "Einstellungen → Betrieb …" changes
+    // the kept name, which heads the protocols from the next start on.
+    void askOfficeNameOnce();
+    void showBetrieb();
+    Tbetriebdlg *officeDialog() const { return m_officeDlg; }
+
+    // Records by keyboard: "Neu" (the focus on the new record's mode),
+    // "Löschen" (after "Datensatz löschen?") and the moves.
+    void insertRecord();
+    void deleteRecord();
+
+    // The quick search above the overview ("Suchen", Ctrl+F): the overview
+    // shows the records found as one types; Enter opens the first of them,
+    // Escape shows the whole table again with the current record kept.
+    void suchen();
+    QLineEdit *searchField() const { return m_search; }
     PrintCommand *printCommand() const { return m_print; }
 
     // The help request of every "&Hilfe" button and F1 key of this window.
@@ -119,6 +143,7 @@ signals:
     void shutdownFinished();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -139,8 +164,13 @@ private:
     void loadSketchModule();
 
     void navigate(bool (RecordStore::*move)());
-    void insertRecord();
-    void deleteRecord();
+    // The keyboard focus where the active page starts: the overview on the
+    // current record, a page with a first field in it.
+    void focusActivePage();
+    void searchEdited(const QString &text);
+    void openFirstMatch();
+    void clearSearch();
+    void updateRecordCount();
     void sortToggled(QToolButton *button, bool pressed);
     void syncSortButtons();
     void updateNavigator();
@@ -195,6 +225,8 @@ private:
     QToolButton *m_previewButton = nullptr;
     QToolButton *m_saveButton = nullptr;
     QCheckBox *m_confirm = nullptr;
+    QLineEdit *m_search = nullptr;
+    bool m_searchUpdating = false;
 
     Teigentuemerdlg *m_ownerDlg = nullptr;
     Tortslistdlg *m_placeDlg = nullptr;
@@ -203,6 +235,8 @@ private:
     TVolDialog *m_volDialog = nullptr;
     Tkopfzeilendlg *m_headerDlg = nullptr;
     RestoreBackupDialog *m_backupDlg = nullptr;
+    Tbetriebdlg *m_officeDlg = nullptr;
+    bool m_askingFirstStart = false;
     PrintCommand *m_print = nullptr;
     bool m_ownerPick = false;
     PlaceTarget m_placeTarget = NoPlaceTarget;

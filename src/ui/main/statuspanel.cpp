@@ -55,6 +55,10 @@ StatusPanel::StatusPanel(QWidget *parent)
     grid->addWidget(m_owner[1], 1, 4);
     grid->addWidget(m_owner[2], 0, 5);
     grid->addWidget(m_owner[3], 1, 5);
+    m_count = boldLabel(QString());
+    m_count->setObjectName(u"status_anzahl"_qs);
+    m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid->addWidget(m_count, 0, 6, 2, 1);
     // Each text column takes a fifth of the room the headings leave, the
     // rest stays free on the right, so the two blocks keep together.
     for (int column : {1, 2, 4, 5, 6})
@@ -76,4 +80,9 @@ void StatusPanel::showRecord(const Record &r)
     m_owner[1]->setText(r.text(u"E_zusatz"_qs));
     m_owner[2]->setText(r.text(u"E_strasse"_qs));
     m_owner[3]->setText(join(r.text(u"E_plz"_qs), r.text(u"E_ort"_qs)));
+}
+
+void StatusPanel::showCount(const QString &text)
+{
+    m_count->setText(text);
 }

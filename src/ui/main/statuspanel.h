@@ -13,8 +13,12 @@ public:
     explicit StatusPanel(QWidget *parent = nullptr);
 
     void showRecord(const Record &record);
+    // At the right end: how many records the search found ("n von N
+    // Datensätzen"); empty without a search.
+    void showCount(const QString &text);
 
 private:
     QLabel *m_site[4] = {};
     QLabel *m_owner[4] = {};
+    QLabel *m_count = nullptr;
 };

@@ -313,6 +313,8 @@ void AufstellungsraumPage::build()
                  m_supplyButtons->button(1), m_throughNeighbour, m_ducts[0].name, m_ducts[1].name,
                  m_ducts[0].length, m_ducts[1].length, m_ducts[0].bends90, m_ducts[1].bends90, m_ducts[0].bends45,
                  m_ducts[1].bends45, m_ducts[0].grilles, m_ducts[1].grilles, help});
+    // Typing starts with the total output.
+    setFirstField(m_output);
 }
 
 void AufstellungsraumPage::bind()

@@ -224,7 +224,8 @@ void LuftverbundPage::build()
         Row &row = m_rows[size_t(i)];
         const int r = gridRowOf(i);
 
-        row.label = new QLabel(i == 0 ? u"RA"_qs : u"R&"_qs + QString::number(i), this);
+        // Alt+A goes to RA's name, Alt+1 … Alt+7 to the other rooms' names.
+        row.label = new QLabel(i == 0 ? u"R&A"_qs : u"R&"_qs + QString::number(i), this);
         row.label->setObjectName(u"label"_qs + slotLabel(i));
         grid->addWidget(row.label, r, ColLabel);
 
@@ -451,6 +452,8 @@ void LuftverbundPage::build()
     }
     chain << m_bschutz << m_rechnen << help;
     setTabChain(chain);
+    // Typing starts with the installation room's name.
+    setFirstField(m_rows[0].name);
 }
 
 void LuftverbundPage::bind()

@@ -5,6 +5,7 @@
 #include "storegrid.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QHeaderView>
@@ -43,6 +44,7 @@ private slots:
     void escapeKeepsAConfirmedEntry();
     void ctrlSSavesTheEntryAndKeepsTheWindow();
     void gridKeepsItsRowAndFillsItsWidth();
+    void lineUnderTheGridSaysHowItWorks();
 
 private:
     // A list dialog on its own table, shown and active.
@@ -340,6 +342,42 @@ void TestEigentuemerdlg::gridKeepsItsRowAndFillsItsWidth()
     QCOMPARE(grid->currentIndex().row(), 1);
     QCOMPARE(list.store.current().text(u"Ort"_qs), chosen);
     list.dlg.close();
+}
+
+void TestEigentuemerdlg::lineUnderTheGridSaysHowItWorks()
+{
+    seedCatalog(CatalogStore::Places, {{{u"Plz"_qs, u"89073"_qs}, {u"Ort"_qs, u"Ulm"_qs}}});
+    const QString hint = u"F2 bearbeitet, Enter oder Doppelklick übernimmt"_qs;
+    {
+        Open<Teigentuemerdlg> list(CatalogStore::Owners);
+        QVERIFY(QTest::qWaitForWindowActive(&list.dlg));
+        auto *label = findNamed<QLabel>(&list.dlg, "gridhinweis");
+        QCOMPARE(label->text(), hint);
+        QVERIFY(label->isVisible());
+        StoreGrid *grid = list.dlg.grid();
+        QVERIFY(label->mapTo(&list.dlg, QPoint()).y() >= grid->mapTo(&list.dlg, QPoint(0, grid->height())).y());
+        // F2 edits the cell in the grid; Enter takes the entry.
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_F2);
+        QWidget *editor = QApplication::focusWidget();
+        QVERIFY(qobject_cast<QLineEdit *>(editor) && grid->isAncestorOf(editor));   // the cell's editor
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(grid));
+        QSignalSpy finished(&list.dlg, &QDialog::finished);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toInt(), int(Teigentuemerdlg::Ok));
+    }
+    // The place list is not edited in its grid: F2 shows the entry's details.
+    Open<Tortslistdlg> places(CatalogStore::Places);
+    QVERIFY(QTest::qWaitForWindowActive(&places.dlg));
+    QCOMPARE(findNamed<QLabel>(&places.dlg, "gridhinweis")->text(), hint);
+    places.dlg.grid()->setFocus();
+    QTest::keyClick(places.dlg.grid(), Qt::Key_F2);
+    QCOMPARE(places.dlg.pages()->currentWidget()->objectName(), u"details"_qs);
+    QCOMPARE(QApplication::focusWidget(), places.dlg.findChild<QWidget *>(u"plzedit"_qs));
+    QCOMPARE(places.store.state(), StoreState::Browse);
+    places.dlg.close();
 }
 
 int main(int argc, char *argv[])

@@ -51,6 +51,7 @@ private slots:
     void volumeRefusesADimensionThatIsNoNumber_data();
     void volumeRefusesADimensionThatIsNoNumber();
     void volumeFromTheKeyboard();
+    void volumeTakesAFullStopAsComma();
     void dialogsHaveTheirHelpAndKeys();
 };
 
@@ -494,6 +495,37 @@ void TestPageDialogs::volumeFromTheKeyboard()
     QVERIFY(!dlg->isVisible());
     QCOMPARE(w.recordStore()->current().number(u"R5V"_qs), 0.0);
     QVERIFY(w.recordStore()->current().isNull(u"R5l"_qs));
+}
+
+void TestPageDialogs::volumeTakesAFullStopAsComma()
+{
+    // As in the volume fields of the page, a full stop is the decimal comma.
+    seedRecords({calculatedRecord()});
+    TForm1 w;
+    QVERIFY(showActive(w, TForm1::Luftverbund));
+    QTest::mouseClick(find<QLineEdit>(&w, u"r2v"_qs), Qt::RightButton);
+    auto *dlg = find<TVolDialog>(&w, u"TVolDialog"_qs);
+    auto *length = find<QLineEdit>(dlg, u"ledit"_qs);
+    typeText(length, u"4.5"_qs);
+    QCOMPARE(length->text(), u"4,5"_qs);
+    typeText(find<QLineEdit>(dlg, u"bedit"_qs), u"2"_qs);
+    typeText(find<QLineEdit>(dlg, u"hedit"_qs), u"2.4"_qs);
+    QCOMPARE(find<QLineEdit>(dlg, u"hedit"_qs)->text(), u"2,4"_qs);
+    QCOMPARE(find<QLineEdit>(dlg, u"vedit"_qs)->text(), u"21,6"_qs);
+    // Typed in the middle, the cursor stays where it was.
+    QTest::keyClick(length, Qt::Key_End);
+    QTest::keyClick(length, Qt::Key_Left);
+    QTest::keyClick(length, Qt::Key_Backspace);
+    QTest::keyClicks(length, u".2"_qs);
+    QCOMPARE(length->text(), u"4,25"_qs);
+    QCOMPARE(length->cursorPosition(), 3);
+    QTest::keyClick(length, Qt::Key_Return);
+    QVERIFY(!dlg->isVisible());
+    const Record &r = w.recordStore()->current();
+    QCOMPARE(r.number(u"R2V"_qs), 20.4);
+    QCOMPARE(r.number(u"R2l"_qs), 4.25);
+    QCOMPARE(r.number(u"R2h"_qs), 2.4);
+    QCOMPARE(MessageBox::shownTexts(), QStringList());
 }
 
 void TestPageDialogs::dialogsHaveTheirHelpAndKeys()

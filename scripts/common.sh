@@ -12,6 +12,9 @@ ofenring_packages=(
   pxlib-dev
   fonts-dejavu-core fonts-liberation poppler-utils
   xvfb xauth
+  postgresql
+  libqt6sql6-psql
+  libpq-dev
 )
 
 ofenring_install_packages() {

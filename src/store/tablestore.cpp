@@ -1,6 +1,8 @@
 #include "tablestore.h"
 
 #include "numberformat.h"
+#include "serverconnection.h"
+#include "tablestore_p.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSet>
+#include <QTimer>
+#include <QUuid>
 #include <QtEndian>
 
 #include <cmath>
@@ -45,16 +49,6 @@ QString sqlType(FieldType type)
     case FieldType::Graphic: return u"BLOB"_qs;
     }
     return u"TEXT"_qs;
-}
-
-// A value as it is bound to an SQL statement: Booleans as 0/1, empty as NULL.
-QVariant sqlValue(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return QVariant(QMetaType(QMetaType::QString));  // binds NULL
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool() ? 1 : 0;
-    return v;
 }
 
 bool isText(FieldType t)
@@ -144,13 +138,17 @@ void TableStore::setTestPragmas(const QString &statements)
     testPragmas = statements;
 }
 
-struct TableStore::Sql {
-    QString connection;
-    QString columns;  // "rowid", then every field of the schema
-    std::optional<QSqlQuery> selectRow;
+int TableStore::s_promptDepth = 0;
 
-    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
-};
+PromptButton TableStore::askUser(PromptKind kind, const QString &text, PromptButtons buttons, PromptButton defaultButton)
+{
+    if (!m_prompter)
+        return unscriptedAnswer(buttons, defaultButton);
+    ++s_promptDepth;
+    const PromptButton answer = m_prompter->ask(kind, text, buttons, defaultButton);
+    --s_promptDepth;
+    return answer;
+}
 
 TableStore::TableStore(TableDefinition definition, QObject *parent)
     : QObject(parent), m_def(std::move(definition)), m_loaded(*m_def.schema), m_buffer(*m_def.schema)
@@ -167,7 +165,7 @@ void TableStore::reportError(const QString &text)
 {
     m_error = text;
     if (m_prompter)
-        m_prompter->tell(PromptKind::Error, text);
+        askUser(PromptKind::Error, text, PromptButton::Ok, PromptButton::Ok);
 }
 
 QString TableStore::columnOf(const QString &field) const
@@ -198,6 +196,7 @@ bool TableStore::open(const QString &dataDir)
     }
 
     m_sql = std::make_unique<Sql>();
+    m_sql->dialect = makeSqliteDialect();
     const QString conn = u"ofenring-table-%1"_qs.arg(++connectionSerial);
     m_sql->connection = conn;
     {
@@ -238,12 +237,12 @@ bool TableStore::open(const QString &dataDir)
                                 .arg(m_filePath, f.name));
     }
 
-    QStringList cols{u"rowid"_qs};
+    QStringList cols{m_sql->key};
     for (const FieldDef &f : schema().fields())
         cols << quoted(f.name);
     m_sql->columns = cols.join(u", "_qs);
     m_sql->selectRow.emplace(m_sql->db());
-    if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE rowid = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName))))
+    if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE %3 = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName), m_sql->key)))
         return fail(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath,
                                                                                     errorText(m_sql->selectRow->lastError())));
 
@@ -382,10 +381,10 @@ bool TableStore::ensureOrders()
     QSqlDatabase db = m_sql->db();
     for (const TableOrder &o : m_def.orders) {
         QSqlQuery q(db);
-        q.prepare(u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(?)"_qs);
+        q.prepare(m_sql->dialect->indexExistsQuery(m_def));
         q.addBindValue(o.name);
         if (!q.exec() || !q.next()) {
-            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, whyText(q.lastError())));
             return false;
         }
         // A read-only table is shown in the primary order's place without the
@@ -393,9 +392,9 @@ bool TableStore::ensureOrders()
         if (q.value(0).toInt() > 0 || m_readOnly)
             continue;
         QSqlQuery create(db);
-        if (!create.exec(orderStatement(m_def, o))) {
+        if (!create.exec(m_sql->dialect->isServer() ? serverschema::indexStatement(m_def, o) : orderStatement(m_def, o))) {
             reportError(u"Die Sortierung \"%1\" kann in der Datei \"%2\" nicht angelegt werden: %3"_qs.arg(
-                o.name, m_filePath, errorText(create.lastError())));
+                o.name, m_filePath, whyText(create.lastError())));
             return false;
         }
     }
@@ -427,6 +426,17 @@ bool TableStore::probeWritable()
 
 void TableStore::close()
 {
+    if (m_sql && m_server) {
+        // The connection is the desk's, shared with its other tables.
+        releaseLock();
+        disconnect(m_server, nullptr, this, nullptr);
+        m_sql->selectRow.reset();
+        m_sql.reset();
+        m_server = nullptr;
+        m_othersLocks.clear();
+        m_postWaiting = false;
+        m_postId.clear();
+    }
     if (m_sql) {
         const QString conn = m_sql->connection;
         m_sql->selectRow.reset();
@@ -466,9 +476,11 @@ QString TableStore::orderByClause(const QString &order) const
         if (o.name.compare(order, Qt::CaseInsensitive) == 0)
             fields = o.fieldList.split(u';', Qt::SkipEmptyParts);
     QStringList cols;
-    for (const QString &f : fields)
-        cols << quoted(f.trimmed());
-    cols << u"rowid"_qs;  // rows with equal values keep their creation order
+    for (const QString &f : fields) {
+        const QString column = columnOf(f);
+        cols << m_sql->dialect->orderTerm(quoted(column.isEmpty() ? f.trimmed() : column));
+    }
+    cols << m_sql->key;  // rows with equal values keep their creation order
     return cols.join(u", "_qs);
 }
 
@@ -477,12 +489,17 @@ bool TableStore::reloadKeys(int keepKey)
     m_cache.clear();
     QSqlQuery q(m_sql->db());
     q.setForwardOnly(true);
-    QString sql = u"SELECT rowid FROM %1"_qs.arg(quoted(m_def.tableName));
+    QString sql = u"SELECT %1 FROM %2"_qs.arg(m_sql->key, quoted(m_def.tableName));
     if (m_restrictKey != 0)
-        sql += u" WHERE rowid = %1"_qs.arg(m_restrictKey);
+        sql += u" WHERE %1 = ?"_qs.arg(m_sql->key);
     sql += u" ORDER BY "_qs + orderByClause(m_order);
-    if (!q.exec(sql)) {
-        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+    q.prepare(sql);
+    if (m_restrictKey != 0)
+        q.addBindValue(m_restrictKey);
+    if (!q.exec()) {
+        if (m_server && m_server->isConnectionLoss(q.lastError()))
+            return false;   // the keys stay as they were until the connection is back
+        reportError(u"%1 kann nicht gelesen werden: %2"_qs.arg(placeSubject(), whyText(q.lastError())));
         m_keys.clear();
         m_pos = -1;
         return false;
@@ -521,11 +538,13 @@ bool TableStore::setOrder(const QString &name)
 
 // --- reading rows -------------------------------------------------------------------
 
-bool TableStore::readRow(int key, Record *out) const
+bool TableStore::readRow(int key, Record *out, int *version) const
 {
     QSqlQuery &q = *m_sql->selectRow;
     q.bindValue(0, key);
     if (!q.exec() || !q.next()) {
+        if (m_server && q.lastError().isValid())
+            m_server->isConnectionLoss(q.lastError());
         q.finish();
         return false;
     }
@@ -533,6 +552,8 @@ bool TableStore::readRow(int key, Record *out) const
     const int n = schema().count();
     for (int i = 0; i < n; ++i)
         out->setValue(i, q.value(i + 1));
+    if (version)
+        *version = m_sql->dialect->versionColumn().isEmpty() ? 0 : q.value(n + 1).toInt();
     q.finish();
     return true;
 }
@@ -544,10 +565,12 @@ bool TableStore::loadCurrent()
         m_buffer = m_loaded;
         return true;
     }
-    if (!readRow(m_keys[m_pos], &m_loaded)) {
+    if (!readRow(m_keys[m_pos], &m_loaded, &m_loadedVersion)) {
         m_loaded = Record(schema());
         m_buffer = m_loaded;
-        reportError(u"Der Datensatz %1 der Datei \"%2\" kann nicht gelesen werden."_qs.arg(m_keys[m_pos]).arg(m_filePath));
+        if (m_server && m_server->isLost())
+            return false;   // said once, for the whole connection
+        reportError(u"Der Datensatz %1 %2 kann nicht gelesen werden."_qs.arg(m_keys[m_pos]).arg(placeText()));
         return false;
     }
     m_buffer = m_loaded;
@@ -574,17 +597,20 @@ QVector<Record> TableStore::rows(int first, int count) const
     if (!m_sql || first < 0 || count <= 0 || first >= rowCount())
         return result;
     const int end = qMin(rowCount(), first + count);
-    QStringList missing;
+    QVariantList missing;
     for (int r = first; r < end; ++r)
         if (m_keys[r] != 0 && r != m_pos && !m_cache.contains(m_keys[r]))
-            missing << QString::number(m_keys[r]);
-    if (!missing.isEmpty()) {
+            missing << m_keys[r];
+    if (!missing.isEmpty() && !(m_server && m_server->isLost())) {
         if (m_cache.size() + missing.size() > kCacheLimit)
             m_cache.clear();
         QSqlQuery q(m_sql->db());
         q.setForwardOnly(true);
-        if (q.exec(u"SELECT %1 FROM %2 WHERE rowid IN (%3)"_qs.arg(m_sql->columns, quoted(m_def.tableName),
-                                                                 missing.join(u','))))
+        q.prepare(u"SELECT %1 FROM %2 WHERE %3 IN (%4)"_qs.arg(m_sql->columns, quoted(m_def.tableName), m_sql->key,
+                                                          QStringList(missing.size(), u"?"_qs).join(u',')));
+        for (const QVariant &k : missing)
+            q.addBindValue(k);
+        if (q.exec())
             while (q.next()) {
                 Record rec(schema());
                 for (int i = 0; i < schema().count(); ++i)
@@ -681,6 +707,9 @@ void TableStore::setState(StoreState s)
 {
     if (s != StoreState::Edit)
         m_markedModified = false;
+    // The lock of a row lasts as long as its edit: post, cancel, delete.
+    if (s != StoreState::Edit)
+        releaseLock();
     if (m_state == s)
         return;
     m_state = s;
@@ -710,6 +739,9 @@ bool TableStore::edit()
         return true;
     if (isEmpty())
         return insert();
+    // In office mode another desk may be editing the row.
+    if (!lockCurrent())
+        return false;
     setState(StoreState::Edit);
     return true;
 }
@@ -773,10 +805,10 @@ bool TableStore::post()
         setState(StoreState::Browse);
         return true;
     }
-    if (m_confirm) {
-        const PromptButton answer = m_prompter
-            ? m_prompter->ask(PromptKind::Confirmation, m_def.saveQuestion, m_def.saveButtons, PromptButton::Yes)
-            : PromptButton::Yes;
+    // A save confirmed before the connection was lost is not asked again.
+    if (m_confirm && !m_postWaiting) {
+        const PromptButton answer =
+            askUser(PromptKind::Confirmation, m_def.saveQuestion, m_def.saveButtons, PromptButton::Yes);
         if (answer == PromptButton::No) {
             cancel();
             return false;
@@ -790,11 +822,46 @@ bool TableStore::post()
 }
 
 // One row written in one committed transaction: an INSERT for a new row, an
-// UPDATE of the changed columns otherwise.
-bool TableStore::writeCurrent()
+// UPDATE of the changed columns otherwise.  On the office server the UPDATE
+// also checks that the row still has the version this desk loaded, raises it,
+// and tells the other desks, all in the same transaction.
+bool TableStore::writeCurrent(bool overwrite)
 {
     QSqlDatabase db = m_sql->db();
-    const bool inserting = m_state == StoreState::Insert;
+    StoreDialect &dialect = *m_sql->dialect;
+    const bool server = dialect.isServer();
+    bool inserting = m_state == StoreState::Insert;
+
+    // A new row whose save reached the server although its answer was lost
+    // with the connection is saved again as that row, not a second time.
+    if (server && inserting && !m_postId.isEmpty()) {
+        QSqlQuery q(db);
+        q.prepare(u"SELECT %1, %2 FROM %3 WHERE %4 = ?"_qs.arg(m_sql->key, dialect.versionColumn(),
+                                                            quoted(m_def.tableName), dialect.postIdColumn()));
+        q.addBindValue(m_postId);
+        if (!q.exec()) {
+            m_postWaiting = m_server->isConnectionLoss(q.lastError());
+            if (!m_postWaiting)
+                reportError(saveFailedText(whyText(q.lastError())));
+            return false;
+        }
+        if (q.next()) {
+            const int key = q.value(0).toInt();
+            m_loadedVersion = q.value(1).toInt();
+            m_keys[m_pos] = key;
+            for (int i = 0; i < schema().count(); ++i)
+                if (schema().field(i).type == FieldType::AutoInc)
+                    m_buffer.setValue(i, key);
+            m_state = StoreState::Edit;   // quietly: the row is stored, its values follow
+            inserting = false;
+            overwrite = true;
+        }
+    }
+    // On the server a stored row is saved only under its lock, taken again
+    // when the connection was lost meanwhile.
+    if (server && !inserting && !lockCurrent(false))
+        return false;
+
     QStringList cols;
     QVariantList values;
     bool orderTouched = inserting;
@@ -813,15 +880,14 @@ bool TableStore::writeCurrent()
         const QVariant now = m_buffer.value(i);
         const QVariant before = m_loaded.value(i);
         const bool changed = now.isValid() != before.isValid() || (now.isValid() && now != before);
-        if (inserting ? !now.isValid() : !changed)
+        if (inserting ? !now.isValid() : !(changed || overwrite))
             continue;
         cols << quoted(f.name);
-        values << sqlValue(now);
-        if (orderColumns.contains(i))
+        values << dialect.bindable(f.type, now);
+        if (orderColumns.contains(i) && (changed || inserting))
             orderTouched = true;
     }
 
-    QString sql;
     if (!inserting && cols.isEmpty()) {
         // Saved as it was (a row that only counted as changed): nothing to write.
         setState(StoreState::Browse);
@@ -829,46 +895,94 @@ bool TableStore::writeCurrent()
         emit afterPost();
         return true;
     }
+    if (server && m_postId.isEmpty())
+        m_postId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+
+    QString sql;
     if (inserting) {
+        if (server) {
+            cols << dialect.postIdColumn();
+            values << m_postId;
+        }
         if (cols.isEmpty())
             sql = u"INSERT INTO %1 DEFAULT VALUES"_qs.arg(quoted(m_def.tableName));
         else
             sql = u"INSERT INTO %1 (%2) VALUES (%3)"_qs.arg(quoted(m_def.tableName), cols.join(u", "_qs),
                                                            QStringList(cols.size(), u"?"_qs).join(u", "_qs));
+        if (server)
+            sql += u" RETURNING %1, %2"_qs.arg(m_sql->key, dialect.versionColumn());
     } else {
         QStringList sets;
         for (const QString &c : cols)
             sets << c + u" = ?"_qs;
-        sql = u"UPDATE %1 SET %2 WHERE rowid = %3"_qs.arg(quoted(m_def.tableName), sets.join(u", "_qs))
-                  .arg(currentKey());
+        if (server) {
+            sets << u"%1 = %1 + 1"_qs.arg(dialect.versionColumn()) << dialect.postIdColumn() + u" = ?"_qs;
+            values << m_postId;
+        }
+        sql = u"UPDATE %1 SET %2 WHERE %3 = ?"_qs.arg(quoted(m_def.tableName), sets.join(u", "_qs), m_sql->key);
+        values << currentKey();
+        if (server && !overwrite) {
+            sql += u" AND %1 = ?"_qs.arg(dialect.versionColumn());
+            values << m_loadedVersion;
+        }
+        if (server)
+            sql += u" RETURNING %1"_qs.arg(dialect.versionColumn());
     }
 
     int key = currentKey();
-    QString why;
+    int version = m_loadedVersion;
+    QSqlError failure;
+    bool conflict = false;
+    bool ok = false;
     if (!db.transaction()) {
-        why = errorText(db.lastError());
+        failure = db.lastError();
     } else {
         QSqlQuery q(db);
-        bool ok = q.prepare(sql);
+        ok = q.prepare(sql);
         for (const QVariant &v : values)
             q.addBindValue(v);
         ok = ok && q.exec();
-        if (ok && inserting)
+        if (ok && server) {
+            if (q.next()) {
+                if (inserting)
+                    key = q.value(0).toInt();
+                version = q.value(inserting ? 1 : 0).toInt();
+            } else {
+                conflict = true;   // another desk saved or deleted the row meanwhile
+                ok = false;
+            }
+        } else if (ok && inserting) {
             key = q.lastInsertId().toInt();
-        if (!ok)
-            why = errorText(q.lastError());
+        }
+        if (!ok && !conflict)
+            failure = q.lastError();
         q.finish();
+        if (ok && !dialect.announce(m_def.tableName, inserting ? u'i' : u'u', key)) {
+            failure = db.lastError();
+            ok = false;
+        }
         if (ok && !db.commit()) {
-            why = errorText(db.lastError());
+            failure = db.lastError();
             ok = false;
         }
         if (!ok)
             db.rollback();
     }
-    if (!why.isEmpty()) {
-        reportError(u"Der Datensatz kann nicht in der Datei \"%1\" gespeichert werden: %2"_qs.arg(m_filePath, why));
+    if (conflict)
+        return resolveConflict();
+    if (!ok) {
+        // A lost connection keeps the changes for the save once it is back;
+        // the connection has said so once.
+        if (server && m_server->isConnectionLoss(failure)) {
+            m_postWaiting = true;
+            return false;
+        }
+        reportError(saveFailedText(whyText(failure)));
         return false;
     }
+    m_postId.clear();
+    m_postWaiting = false;
+    m_loadedVersion = version;
 
     // The key of a new row is the AutoInc field, where the table has one.
     for (int i = 0; i < schema().count(); ++i)
@@ -906,35 +1020,49 @@ bool TableStore::deleteCurrent()
     if (!isOpen() || isEmpty())
         return false;
     const PromptButton answer =
-        m_prompter ? m_prompter->ask(PromptKind::Confirmation, u"Datensatz löschen?"_qs,
-                                     PromptButton::Ok | PromptButton::Cancel, PromptButton::Ok)
-                   : PromptButton::Ok;
+        askUser(PromptKind::Confirmation, u"Datensatz löschen?"_qs, PromptButton::Ok | PromptButton::Cancel, PromptButton::Ok);
     if (answer != PromptButton::Ok)
         return false;
     if (m_state == StoreState::Insert) {
         cancel();
         return true;
     }
+    // A row another desk edits is not deleted under its hands.
+    if (m_sql->dialect->isServer() && !lockCurrent(true))
+        return false;
     QSqlDatabase db = m_sql->db();
-    QString why;
+    QSqlError failure;
+    bool ok = false;
     if (!db.transaction()) {
-        why = errorText(db.lastError());
+        failure = db.lastError();
     } else {
         QSqlQuery q(db);
-        if (!q.exec(u"DELETE FROM %1 WHERE rowid = %2"_qs.arg(quoted(m_def.tableName)).arg(currentKey()))) {
-            why = errorText(q.lastError());
+        q.prepare(u"DELETE FROM %1 WHERE %2 = ?"_qs.arg(quoted(m_def.tableName), m_sql->key));
+        q.addBindValue(currentKey());
+        if (!q.exec()) {
+            failure = q.lastError();
+            db.rollback();
+        } else if (!m_sql->dialect->announce(m_def.tableName, u'd', currentKey())) {
+            failure = db.lastError();
             db.rollback();
         } else if (!db.commit()) {
-            why = errorText(db.lastError());
+            failure = db.lastError();
             db.rollback();
+        } else {
+            ok = true;
         }
     }
-    if (!why.isEmpty()) {
-        reportError(u"Der Datensatz kann nicht aus der Datei \"%1\" gelöscht werden: %2"_qs.arg(m_filePath, why));
+    if (!ok) {
+        if (m_server && m_server->isConnectionLoss(failure))
+            return false;   // nothing deleted; the connection has said why
+        reportError(u"Der Datensatz kann nicht aus %1 gelöscht werden: %2"_qs.arg(placeText(), whyText(failure)));
+        releaseLockUnlessEditing();
         return false;
     }
     emit beforeScroll();
+    releaseLock();
     m_cache.remove(currentKey());
+    m_othersLocks.remove(currentKey());
     m_keys.remove(m_pos);
     m_pos = isEmpty() ? -1 : qMin(m_pos, rowCount() - 1);
     loadCurrent();

@@ -26,6 +26,9 @@ const std::vector<CliCommand> &cliCommands();
 // uebernehmen --von ALTER_ORDNER --nach DATENORDNER: takes old tables over.
 CliResult runUebernehmen(const QStringList &arguments);
 
+// server-einrichten --server URI --von DATENORDNER: sets up the office server.
+CliResult runServerEinrichten(const QStringList &arguments);
+
 // Exit status for bad input (malformed JSON, unknown field, wrong type).
 constexpr int kExitBadInput = 2;
 // Exit status when the output cannot be written (full disk, closed pipe).

@@ -55,10 +55,17 @@ case "$action" in
       echo $(( 20000 + RANDOM % 30000 )) >"$folder/port"
       as_server_user "$bindir/initdb" -D "$data" -A trust -U postgres -E UTF8 --locale=C.UTF-8 >"$folder/initdb.log" 2>&1 \
         || { cat "$folder/initdb.log" >&2; exit 1; }
+      # Members of the role "passwortpflicht" must give a password, as desks
+      # in an office do; everybody else is trusted on the socket.
+      as_server_user sed -i '1i local all +passwortpflicht scram-sha-256' "$data/pg_hba.conf"
+      new_cluster=1
     fi
     as_server_user "$bindir/pg_ctl" -D "$data" -l "$log" -w -t 60 \
       -o "-k $sock -p $(port_of) -c listen_addresses='' -c fsync=off -c max_connections=200" start >/dev/null \
       || { cat "$log" >&2; exit 1; }
+    if [ -n "${new_cluster:-}" ]; then
+      psql -q "$(uri_of)" -c "CREATE ROLE passwortpflicht NOLOGIN" >/dev/null
+    fi
     uri_of
     ;;
   stop)

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 

@@ -32,6 +32,7 @@ const QList<Topic> &topics()
         {u"ortsliste.htm"_qs, u"ortsliste.htm"_qs, u"Ortsliste"_qs},
         {u"raumbezeichnungen.htm"_qs, u"raumbezeichnungen.htm"_qs, u"Raumbezeichnungen"_qs},
         {u"feuerstaettenliste.htm"_qs, u"feuerstaettenliste.htm"_qs, u"Feuerstättenliste"_qs},
+        {u"datenbank.htm"_qs, u"datenbank.htm"_qs, u"Datenbank und Büro-Betrieb"_qs},
     };
     return list;
 }

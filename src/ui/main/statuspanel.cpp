@@ -55,6 +55,16 @@ StatusPanel::StatusPanel(QWidget *parent)
     grid->addWidget(m_owner[1], 1, 4);
     grid->addWidget(m_owner[2], 0, 5);
     grid->addWidget(m_owner[3], 1, 5);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(u"status_hinweis"_qs);
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setWordWrap(true);
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QFont noticeFont = m_notice->font();
+    noticeFont.setBold(true);
+    m_notice->setFont(noticeFont);
+    m_notice->hide();
+    grid->addWidget(m_notice, 0, 6, 2, 1);
     // Each text column takes a fifth of the room the headings leave, the
     // rest stays free on the right, so the two blocks keep together.
     for (int column : {1, 2, 4, 5, 6})
@@ -76,4 +86,16 @@ void StatusPanel::showRecord(const Record &r)
     m_owner[1]->setText(r.text(u"E_zusatz"_qs));
     m_owner[2]->setText(r.text(u"E_strasse"_qs));
     m_owner[3]->setText(join(r.text(u"E_plz"_qs), r.text(u"E_ort"_qs)));
+}
+
+void StatusPanel::showNotice(const QString &text)
+{
+    m_notice->setText(text);
+    m_notice->setToolTip(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+QString StatusPanel::notice() const
+{
+    return m_notice->text();
 }

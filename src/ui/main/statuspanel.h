@@ -13,8 +13,13 @@ public:
     explicit StatusPanel(QWidget *parent = nullptr);
 
     void showRecord(const Record &record);
+    // A notice beside the record (office mode: another desk edits it, or the
+    // connection to the server is lost); empty: none.
+    void showNotice(const QString &text);
+    QString notice() const;
 
 private:
+    QLabel *m_notice = nullptr;
     QLabel *m_site[4] = {};
     QLabel *m_owner[4] = {};
 };

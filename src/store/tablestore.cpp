@@ -478,7 +478,11 @@ QString TableStore::orderByClause(const QString &order) const
     QStringList cols;
     for (const QString &f : fields) {
         const QString column = columnOf(f);
-        cols << m_sql->dialect->orderTerm(quoted(column.isEmpty() ? f.trimmed() : column));
+        const int i = schema().indexOf(f.trimmed());
+        // The key is never empty: its own order needs no rule for empty values.
+        const bool key = i >= 0 && schema().field(i).type == FieldType::AutoInc;
+        const QString q = quoted(column.isEmpty() ? f.trimmed() : column);
+        cols << (key ? q : m_sql->dialect->orderTerm(q));
     }
     cols << m_sql->key;  // rows with equal values keep their creation order
     return cols.join(u", "_qs);

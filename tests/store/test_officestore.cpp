@@ -289,6 +289,13 @@ void TestOfficeStore::saveAfterALostLock()
     QString error;
     QVERIFY2(servertest::adminExec(m_db.base, {u"SELECT pg_terminate_backend(%1)"_qs.arg(m_a.server->backendPid())}, &error),
              qPrintable(error));
+    const auto backendGone = [this, pid = m_a.server->backendPid()] {
+        QSqlQuery q(m_b.server->database());
+        q.prepare(u"SELECT count(*) FROM pg_stat_activity WHERE pid = ?"_qs);
+        q.addBindValue(pid);
+        return q.exec() && q.next() && q.value(0).toInt() == 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(backendGone(), 5000);
     QVERIFY(m_b.records.goToKey(1));
     QTRY_VERIFY_WITH_TIMEOUT(m_b.records.lockNotice().isEmpty(), 5000);
     QVERIFY(m_b.records.setFieldValue(u"A_Name"_qs, u"Büro-Wert"_qs));

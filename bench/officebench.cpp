@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -153,13 +154,18 @@ int main(int argc, char **argv)
         firstKey = keys.empty() ? 0 : keys.front();
         return keys.size();
     };
+    // A move shows the whole record: every value of the row is read, as the store does.
     auto readOne = [&](QSqlQuery &q, int key) {
         q.bindValue(0, key);
         q.exec();
         q.next();
-        const QVariant v = q.value(1);
+        QVariantList values;
+        const int n = q.record().count();
+        values.reserve(n);
+        for (int i = 0; i < n; ++i)
+            values << q.value(i);
         q.finish();
-        return v;
+        return values;
     };
     const double plainOpen = medianMs([&] {
         keyScan(u"\"Lfd\""_qs);

@@ -131,11 +131,14 @@ public:
         return u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(?)"_qs;
     }
     // The data folder is this desk's alone (one copy of the program works on it).
-    Lock lockRow(const QString &, int, LockHolder *, QSqlError *) override { return Lock::Granted; }
+    Lock lockRow(const QString &, int, LockHolder *, QSqlError *, const QString &, int *) override
+    {
+        return Lock::Granted;
+    }
     void unlockRow(const QString &, int) override {}
     bool holderOf(const QString &, int, LockHolder *) override { return false; }
     QHash<int, LockHolder> heldByOthers(const QString &) override { return {}; }
-    bool announce(const QString &, QChar, int) override { return true; }
+    QString noticeTerm(const QString &, QChar, const QString &, QVariantList *) const override { return {}; }
 };
 
 // --- the office server ---------------------------------------------------------
@@ -167,16 +170,22 @@ public:
         return u"SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() AND lower(indexname) = lower(?)"_qs;
     }
 
-    Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error) override
+    Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error, const QString &versionQuery,
+                 int *version) override
     {
         QSqlQuery q(m_server->database());
-        q.prepare(u"SELECT pg_try_advisory_lock(?, ?)"_qs);
+        q.prepare(versionQuery.isEmpty() ? u"SELECT pg_try_advisory_lock(?, ?)"_qs
+                                         : u"SELECT pg_try_advisory_lock(?, ?), (%1)"_qs.arg(versionQuery));
         q.addBindValue(serverschema::lockClass(table));
         q.addBindValue(key);
+        if (!versionQuery.isEmpty())
+            q.addBindValue(key);
         if (!q.exec() || !q.next()) {
             *error = q.lastError();
             return Lock::Failed;
         }
+        if (version)
+            *version = q.isNull(1) ? -1 : q.value(1).toInt();
         if (!q.value(0).toBool()) {
             q.finish();
             // The holder writes its name right after it got the lock; a
@@ -191,24 +200,28 @@ public:
             return Lock::Held;
         }
         q.finish();
-        // Who holds the lock and since when, for the other desks.  A row left
-        // by a desk whose connection ended is taken over.
+        // Who holds the lock and since when, for the other desks, and the
+        // notice to them, in one step.  A row left by a desk whose connection
+        // ended is taken over.
         QSqlQuery w(m_server->database());
-        w.prepare(u"INSERT INTO %1 (tabelle, schluessel, arbeitsplatz, seit, pid) VALUES (?, ?, ?, now(), pg_backend_pid()) "
-                  "ON CONFLICT (tabelle, schluessel) DO UPDATE SET arbeitsplatz = EXCLUDED.arbeitsplatz, "
-                  "seit = EXCLUDED.seit, pid = EXCLUDED.pid RETURNING seit"_qs.arg(serverschema::locksTable));
+        w.prepare(u"WITH w AS (INSERT INTO %1 (tabelle, schluessel, arbeitsplatz, seit, pid) "
+                  "VALUES (?, ?, ?, now(), pg_backend_pid()) ON CONFLICT (tabelle, schluessel) DO UPDATE SET "
+                  "arbeitsplatz = EXCLUDED.arbeitsplatz, seit = EXCLUDED.seit, pid = EXCLUDED.pid RETURNING seit) "
+                  "SELECT seit, pg_notify(?, ?::text || to_char(seit AT TIME ZONE 'UTC', "
+                  "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') || ?::text) FROM w"_qs.arg(serverschema::locksTable));
         w.addBindValue(table);
         w.addBindValue(key);
         w.addBindValue(m_server->deskName());
+        w.addBindValue(ServerConnection::channel);
+        w.addBindValue(table + u"\tl\t"_qs + QString::number(key) + u'\t');
+        w.addBindValue(u'\t' + m_server->deskName());
         if (!w.exec() || !w.next()) {
             *error = w.lastError();
             w.finish();
             unlockRow(table, key);
             return Lock::Failed;
         }
-        const QDateTime since = w.value(0).toDateTime();
         w.finish();
-        m_server->notify(table, u'l', key, since.toUTC().toString(Qt::ISODate) + u'\t' + m_server->deskName());
         return Lock::Granted;
     }
 
@@ -216,18 +229,16 @@ public:
     {
         if (!m_server->isConnected())
             return;   // the lock went with the connection
-        QSqlQuery d(m_server->database());
-        d.prepare(u"DELETE FROM %1 WHERE tabelle = ? AND schluessel = ? AND pid = pg_backend_pid()"_qs.arg(
-            serverschema::locksTable));
-        d.addBindValue(table);
-        d.addBindValue(key);
-        d.exec();
         QSqlQuery q(m_server->database());
-        q.prepare(u"SELECT pg_advisory_unlock(?, ?)"_qs);
+        q.prepare(u"WITH d AS (DELETE FROM %1 WHERE tabelle = ? AND schluessel = ? AND pid = pg_backend_pid()) "
+                  "SELECT pg_advisory_unlock(?, ?), pg_notify(?, ?)"_qs.arg(serverschema::locksTable));
+        q.addBindValue(table);
+        q.addBindValue(key);
         q.addBindValue(serverschema::lockClass(table));
         q.addBindValue(key);
+        q.addBindValue(ServerConnection::channel);
+        q.addBindValue(table + u"\tr\t"_qs + QString::number(key));
         q.exec();
-        m_server->notify(table, u'r', key);
     }
 
     bool holderOf(const QString &table, int key, LockHolder *holder) override
@@ -264,9 +275,11 @@ public:
         return held;
     }
 
-    bool announce(const QString &table, QChar operation, int key) override
+    QString noticeTerm(const QString &table, QChar operation, const QString &keyColumn,
+                       QVariantList *values) const override
     {
-        return m_server->notify(table, operation, key);
+        *values << ServerConnection::channel << table + u'\t' + operation + u'\t';
+        return u"pg_notify(?, ?::text || (%1)::text)"_qs.arg(keyColumn);
     }
 
 private:

@@ -54,15 +54,22 @@ public:
     virtual QString indexExistsQuery(const TableDefinition &definition) const = 0;
 
     // Locks row `key` of the table for this desk.  Held: another desk has it,
-    // `holder` says who; Failed: the statement failed (`error`).
-    virtual Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error) = 0;
+    // `holder` says who; Failed: the statement failed (`error`).  With a
+    // `versionQuery` (a subquery with one placeholder for the key) the row's
+    // version is read in the same step into `version` (-1: no such row).
+    virtual Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error,
+                         const QString &versionQuery = QString(), int *version = nullptr) = 0;
     virtual void unlockRow(const QString &table, int key) = 0;
     // The desk that edits the row now, when it is another one.
     virtual bool holderOf(const QString &table, int key, LockHolder *holder) = 0;
     // Every row of the table that other desks edit now.
     virtual QHash<int, LockHolder> heldByOthers(const QString &table) = 0;
-    // Tells the other desks about an operation on a row (u, i, d).
-    virtual bool announce(const QString &table, QChar operation, int key) = 0;
+    // An expression for the RETURNING list of a save, insert or delete that
+    // tells the other desks about the operation (u, i, d) on the row whose key
+    // `keyColumn` gives; its bound values are appended to `values`.  Only on
+    // the server, where such a statement is a transaction of its own.
+    virtual QString noticeTerm(const QString &table, QChar operation, const QString &keyColumn,
+                               QVariantList *values) const = 0;
 };
 
 // The office server's tables: the schema table turned into PostgreSQL.

@@ -914,7 +914,8 @@ bool TableStore::writeCurrent(bool overwrite)
             sql = u"INSERT INTO %1 (%2) VALUES (%3)"_qs.arg(quoted(m_def.tableName), cols.join(u", "_qs),
                                                            QStringList(cols.size(), u"?"_qs).join(u", "_qs));
         if (server)
-            sql += u" RETURNING %1, %2"_qs.arg(m_sql->key, dialect.versionColumn());
+            sql += u" RETURNING %1, %2, %3"_qs.arg(m_sql->key, dialect.versionColumn(),
+                                                  dialect.noticeTerm(m_def.tableName, u'i', m_sql->key, &values));
     } else {
         QStringList sets;
         for (const QString &c : cols)
@@ -930,15 +931,18 @@ bool TableStore::writeCurrent(bool overwrite)
             values << m_loadedVersion;
         }
         if (server)
-            sql += u" RETURNING %1"_qs.arg(dialect.versionColumn());
+            sql += u" RETURNING %1, %2"_qs.arg(dialect.versionColumn(),
+                                              dialect.noticeTerm(m_def.tableName, u'u', m_sql->key, &values));
     }
 
+    // On the server the one statement is a transaction of its own: the row,
+    // its version and the notice to the other desks, all or nothing.
     int key = currentKey();
     int version = m_loadedVersion;
     QSqlError failure;
     bool conflict = false;
     bool ok = false;
-    if (!db.transaction()) {
+    if (!server && !db.transaction()) {
         failure = db.lastError();
     } else {
         QSqlQuery q(db);
@@ -961,15 +965,11 @@ bool TableStore::writeCurrent(bool overwrite)
         if (!ok && !conflict)
             failure = q.lastError();
         q.finish();
-        if (ok && !dialect.announce(m_def.tableName, inserting ? u'i' : u'u', key)) {
+        if (!server && ok && !db.commit()) {
             failure = db.lastError();
             ok = false;
         }
-        if (ok && !db.commit()) {
-            failure = db.lastError();
-            ok = false;
-        }
-        if (!ok)
+        if (!server && !ok)
             db.rollback();
     }
     if (conflict)
@@ -1037,19 +1037,24 @@ bool TableStore::deleteCurrent()
     QSqlDatabase db = m_sql->db();
     QSqlError failure;
     bool ok = false;
-    if (!db.transaction()) {
+    const bool server = m_sql->dialect->isServer();
+    if (!server && !db.transaction()) {
         failure = db.lastError();
     } else {
+        // On the server one statement deletes the row and tells the other desks.
         QSqlQuery q(db);
-        q.prepare(u"DELETE FROM %1 WHERE %2 = ?"_qs.arg(quoted(m_def.tableName), m_sql->key));
-        q.addBindValue(currentKey());
+        QVariantList values{currentKey()};
+        QString sql = u"DELETE FROM %1 WHERE %2 = ?"_qs.arg(quoted(m_def.tableName), m_sql->key);
+        if (server)
+            sql += u" RETURNING "_qs + m_sql->dialect->noticeTerm(m_def.tableName, u'd', m_sql->key, &values);
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
         if (!q.exec()) {
             failure = q.lastError();
-            db.rollback();
-        } else if (!m_sql->dialect->announce(m_def.tableName, u'd', currentKey())) {
-            failure = db.lastError();
-            db.rollback();
-        } else if (!db.commit()) {
+            if (!server)
+                db.rollback();
+        } else if (!server && !db.commit()) {
             failure = db.lastError();
             db.rollback();
         } else {

@@ -189,7 +189,11 @@ bool TableStore::lockCurrent(bool checkFresh)
         return true;
     LockHolder holder;
     QSqlError error;
-    switch (m_sql->dialect->lockRow(m_def.tableName, key, &holder, &error)) {
+    int version = 0;
+    const QString versionQuery = u"SELECT %1 FROM %2 WHERE %3 = ?"_qs.arg(m_sql->dialect->versionColumn(),
+                                                                         quoted(m_def.tableName), m_sql->key);
+    switch (m_sql->dialect->lockRow(m_def.tableName, key, &holder, &error, checkFresh ? versionQuery : QString(),
+                                    &version)) {
     case StoreDialect::Lock::Failed:
         if (m_server->isConnectionLoss(error))
             return true;
@@ -215,17 +219,9 @@ bool TableStore::lockCurrent(bool checkFresh)
 
     // Another desk may have saved the row a moment ago, its notice not yet
     // here: the edit starts from what is stored, never from older values.
-    QSqlQuery q(m_sql->db());
-    q.prepare(u"SELECT %1 FROM %2 WHERE %3 = ?"_qs.arg(m_sql->dialect->versionColumn(), quoted(m_def.tableName), m_sql->key));
-    q.addBindValue(key);
-    if (!q.exec()) {
-        m_server->isConnectionLoss(q.lastError());
-        return true;   // the save checks the version again
-    }
-    const bool gone = !q.next();
-    if (!gone && q.value(0).toInt() == m_loadedVersion)
+    const bool gone = version < 0;
+    if (version == m_loadedVersion)
         return true;
-    q.finish();
     releaseLock();
     serverChanged(m_def.tableName, gone ? u'd' : u'u', key, QString());
     m_error = gone ? u"Der Datensatz wurde eben an einem anderen Arbeitsplatz gelöscht."_qs

@@ -159,8 +159,8 @@ int main(int argc, char **argv)
         q.bindValue(0, key);
         q.exec();
         q.next();
+        static const int n = q.record().count();
         QVariantList values;
-        const int n = q.record().count();
         values.reserve(n);
         for (int i = 0; i < n; ++i)
             values << q.value(i);

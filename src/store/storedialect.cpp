@@ -139,6 +139,10 @@ public:
     bool holderOf(const QString &, int, LockHolder *) override { return false; }
     QHash<int, LockHolder> heldByOthers(const QString &) override { return {}; }
     QString noticeTerm(const QString &, QChar, const QString &, QVariantList *) const override { return {}; }
+    QString releasingLock(const QString &statement, const QString &, int, QVariantList *) const override
+    {
+        return statement;
+    }
 };
 
 // --- the office server ---------------------------------------------------------
@@ -173,11 +177,26 @@ public:
     Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error, const QString &versionQuery,
                  int *version) override
     {
+        // One step: the lock, and when it is granted, who holds it since when
+        // (for the other desks, in the lock table, a row left by a desk whose
+        // connection ended taken over) and the notice to them; the row's
+        // version with it.
         QSqlQuery q(m_server->database());
-        q.prepare(versionQuery.isEmpty() ? u"SELECT pg_try_advisory_lock(?, ?)"_qs
-                                         : u"SELECT pg_try_advisory_lock(?, ?), (%1)"_qs.arg(versionQuery));
+        q.prepare(u"WITH l AS (SELECT pg_try_advisory_lock(?, ?) AS got), "
+                  "w AS (INSERT INTO %1 (tabelle, schluessel, arbeitsplatz, seit, pid) "
+                  "SELECT ?, ?, ?, now(), pg_backend_pid() FROM l WHERE l.got ON CONFLICT (tabelle, schluessel) DO UPDATE "
+                  "SET arbeitsplatz = EXCLUDED.arbeitsplatz, seit = EXCLUDED.seit, pid = EXCLUDED.pid RETURNING seit) "
+                  "SELECT l.got, (SELECT pg_notify(?, ?::text || to_char(w.seit AT TIME ZONE 'UTC', "
+                  "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') || ?::text) FROM w)%2 FROM l"_qs
+                      .arg(serverschema::locksTable, versionQuery.isEmpty() ? QString() : u", (%1)"_qs.arg(versionQuery)));
         q.addBindValue(serverschema::lockClass(table));
         q.addBindValue(key);
+        q.addBindValue(table);
+        q.addBindValue(key);
+        q.addBindValue(m_server->deskName());
+        q.addBindValue(ServerConnection::channel);
+        q.addBindValue(table + u"\tl\t"_qs + QString::number(key) + u'\t');
+        q.addBindValue(u'\t' + m_server->deskName());
         if (!versionQuery.isEmpty())
             q.addBindValue(key);
         if (!q.exec() || !q.next()) {
@@ -185,7 +204,7 @@ public:
             return Lock::Failed;
         }
         if (version)
-            *version = q.isNull(1) ? -1 : q.value(1).toInt();
+            *version = q.isNull(2) ? -1 : q.value(2).toInt();
         if (!q.value(0).toBool()) {
             q.finish();
             // The holder writes its name right after it got the lock; a
@@ -200,28 +219,6 @@ public:
             return Lock::Held;
         }
         q.finish();
-        // Who holds the lock and since when, for the other desks, and the
-        // notice to them, in one step.  A row left by a desk whose connection
-        // ended is taken over.
-        QSqlQuery w(m_server->database());
-        w.prepare(u"WITH w AS (INSERT INTO %1 (tabelle, schluessel, arbeitsplatz, seit, pid) "
-                  "VALUES (?, ?, ?, now(), pg_backend_pid()) ON CONFLICT (tabelle, schluessel) DO UPDATE SET "
-                  "arbeitsplatz = EXCLUDED.arbeitsplatz, seit = EXCLUDED.seit, pid = EXCLUDED.pid RETURNING seit) "
-                  "SELECT seit, pg_notify(?, ?::text || to_char(seit AT TIME ZONE 'UTC', "
-                  "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') || ?::text) FROM w"_qs.arg(serverschema::locksTable));
-        w.addBindValue(table);
-        w.addBindValue(key);
-        w.addBindValue(m_server->deskName());
-        w.addBindValue(ServerConnection::channel);
-        w.addBindValue(table + u"\tl\t"_qs + QString::number(key) + u'\t');
-        w.addBindValue(u'\t' + m_server->deskName());
-        if (!w.exec() || !w.next()) {
-            *error = w.lastError();
-            w.finish();
-            unlockRow(table, key);
-            return Lock::Failed;
-        }
-        w.finish();
         return Lock::Granted;
     }
 
@@ -280,6 +277,15 @@ public:
     {
         *values << ServerConnection::channel << table + u'\t' + operation + u'\t';
         return u"pg_notify(?, ?::text || (%1)::text)"_qs.arg(keyColumn);
+    }
+
+    QString releasingLock(const QString &statement, const QString &table, int key, QVariantList *values) const override
+    {
+        *values << table << key << serverschema::lockClass(table) << key << ServerConnection::channel
+                << table + u"\tr\t"_qs + QString::number(key);
+        return u"WITH u AS (%1), d AS (DELETE FROM %2 WHERE tabelle = ? AND schluessel = ? AND pid = pg_backend_pid() "
+               "AND EXISTS (SELECT 1 FROM u)) SELECT u.*, pg_advisory_unlock(?, ?), pg_notify(?, ?) FROM u"_qs
+            .arg(statement, serverschema::locksTable);
     }
 
 private:

@@ -70,6 +70,12 @@ public:
     // the server, where such a statement is a transaction of its own.
     virtual QString noticeTerm(const QString &table, QChar operation, const QString &keyColumn,
                                QVariantList *values) const = 0;
+    // Wraps a statement with a RETURNING list (whose bound values are
+    // `values` so far) so that, when it returns its row, this desk's lock of
+    // row `key` is released in the same step and the other desks are told; the
+    // row keeps the statement's columns first.  Locally the statement as it is.
+    virtual QString releasingLock(const QString &statement, const QString &table, int key,
+                                  QVariantList *values) const = 0;
 };
 
 // The office server's tables: the schema table turned into PostgreSQL.

@@ -933,7 +933,11 @@ bool TableStore::writeCurrent(bool overwrite)
         if (server)
             sql += u" RETURNING %1, %2"_qs.arg(dialect.versionColumn(),
                                               dialect.noticeTerm(m_def.tableName, u'u', m_sql->key, &values));
+        // The saved row's lock goes in the same step.
+        if (server && m_lockedKey == currentKey())
+            sql = dialect.releasingLock(sql, m_def.tableName, m_lockedKey, &values);
     }
+    const bool releasing = server && !inserting && m_lockedKey == currentKey();
 
     // On the server the one statement is a transaction of its own: the row,
     // its version and the notice to the other desks, all or nothing.
@@ -987,6 +991,8 @@ bool TableStore::writeCurrent(bool overwrite)
     m_postId.clear();
     m_postWaiting = false;
     m_loadedVersion = version;
+    if (releasing)
+        m_lockedKey = 0;   // released with the save
 
     // The key of a new row is the AutoInc field, where the table has one.
     for (int i = 0; i < schema().count(); ++i)
@@ -1046,11 +1052,17 @@ bool TableStore::deleteCurrent()
         QVariantList values{currentKey()};
         QString sql = u"DELETE FROM %1 WHERE %2 = ?"_qs.arg(quoted(m_def.tableName), m_sql->key);
         if (server)
-            sql += u" RETURNING "_qs + m_sql->dialect->noticeTerm(m_def.tableName, u'd', m_sql->key, &values);
+            sql = m_sql->dialect->releasingLock(
+                sql + u" RETURNING "_qs + m_sql->dialect->noticeTerm(m_def.tableName, u'd', m_sql->key, &values),
+                m_def.tableName, currentKey(), &values);
         q.prepare(sql);
         for (const QVariant &v : values)
             q.addBindValue(v);
-        if (!q.exec()) {
+        const bool done = q.exec();
+        // The lock went with the row, unless another desk had deleted it already.
+        if (done && server && q.next() && m_lockedKey == currentKey())
+            m_lockedKey = 0;
+        if (!done) {
             failure = q.lastError();
             if (!server)
                 db.rollback();

@@ -189,15 +189,16 @@ int main(int argc, char **argv)
         }));
     }
     int flip = 0;
+    QSqlQuery update(db);
+    update.prepare(u"UPDATE kq SET \"A_Name\" = ? WHERE \"Lfd\" = ?"_qs);
     const double plainPost = medianMs([&] {
         db.transaction();
-        QSqlQuery q(db);
-        q.prepare(u"UPDATE kq SET \"A_Name\" = ? WHERE \"Lfd\" = ?"_qs);
-        q.addBindValue(u"Plain %1"_qs.arg(++flip));
-        q.addBindValue(500);
-        q.exec();
+        update.bindValue(0, u"Plain %1"_qs.arg(++flip));
+        update.bindValue(1, 500);
+        update.exec();
         db.commit();
     });
+    update = QSqlQuery();
 
     // --- the record store ------------------------------------------------------------
     RecordStore store;

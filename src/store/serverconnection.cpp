@@ -244,8 +244,48 @@ bool ServerConnection::open()
     return true;
 }
 
+// The statements prepared on a connection go with it.
+void ServerConnection::dropPrepared()
+{
+    qDeleteAll(m_prepared);
+    m_prepared.clear();
+}
+
+QSqlQuery *ServerConnection::prepared(const QString &sql, QSqlError *error)
+{
+    if (QSqlQuery *q = m_prepared.value(sql))
+        return q;
+    // Statements differ by the fields a save changes; a desk needs few of them.
+    if (m_prepared.size() >= 500)
+        dropPrepared();
+    auto *q = new QSqlQuery(database());
+    if (!q->prepare(sql)) {
+        if (error)
+            *error = q->lastError();
+        isConnectionLoss(q->lastError());
+        delete q;
+        return nullptr;
+    }
+    m_prepared.insert(sql, q);
+    return q;
+}
+
+bool ServerConnection::run(QSqlQuery *query, const QVariantList &values, QSqlError *error)
+{
+    if (!query)
+        return false;
+    for (int i = 0; i < values.size(); ++i)
+        query->bindValue(i, values[i]);
+    if (query->exec())
+        return true;
+    if (error)
+        *error = query->lastError();
+    return false;
+}
+
 bool ServerConnection::connectDatabase(QString *error)
 {
+    dropPrepared();
     QSqlDatabase db = database();
     if (db.isOpen())
         db.close();
@@ -283,6 +323,7 @@ bool ServerConnection::connectDatabase(QString *error)
 
 void ServerConnection::close()
 {
+    dropPrepared();
     m_watch->stop();
     m_open = false;
     m_lost = false;

@@ -2,6 +2,7 @@
 
 #include "prompter.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -9,6 +10,7 @@
 #include <QString>
 
 class QSqlError;
+class QSqlQuery;
 class QThread;
 class QTimer;
 
@@ -75,6 +77,13 @@ public:
 
     QString connectionName() const { return m_connection; }
     QSqlDatabase database() const;
+    // A statement prepared once on this connection and kept for the next
+    // call (the server plans it once); its values are bound with run().
+    // Null when it cannot be prepared (`error` then says why).
+    QSqlQuery *prepared(const QString &sql, QSqlError *error = nullptr);
+    // Binds `values` to a prepared statement and runs it.
+    static bool run(QSqlQuery *query, const QVariantList &values, QSqlError *error = nullptr);
+
     // The server process of this connection (its locks carry this number).
     int backendPid() const { return m_backendPid; }
 
@@ -118,6 +127,7 @@ private:
     void watch();
     void tryReconnect();
     void handleNotification(const QString &name, int source, const QVariant &payload);
+    void dropPrepared();
 
     ServerAddress m_address;
     QString m_desk;
@@ -131,4 +141,5 @@ private:
     QTimer *m_watch = nullptr;
     QThread *m_ping = nullptr;
     bool m_pingAnswered = false;
+    QHash<QString, QSqlQuery *> m_prepared;
 };

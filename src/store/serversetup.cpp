@@ -23,7 +23,7 @@ using serverschema::quoted;
 // Our SQLite files carry this application id in their header.
 constexpr qint64 kApplicationId = 0x4F666E72;
 // Rows written by one statement while copying.
-constexpr int kRowsPerStatement = 100;
+constexpr int kRowsPerStatement = 20;
 
 struct SourceTable {
     TableDefinition definition;
@@ -222,21 +222,25 @@ bool ServerSetup::run()
         if (hiddenKey)
             cols << key;
         const QString rowPlaces = u'(' + QStringList(cols.size(), u"?"_qs).join(u", "_qs) + u')';
+        // A few rows per statement, the statement prepared once for all of them.
         size_t at = 0;
         while (at < t.rows.size()) {
             const size_t n = std::min<size_t>(kRowsPerStatement, t.rows.size() - at);
-            QSqlQuery q(db);
-            q.prepare(u"INSERT INTO %1 (%2) VALUES %3"_qs.arg(quoted(t.definition.tableName), cols.join(u", "_qs),
-                                                             QStringList(int(n), rowPlaces).join(u", "_qs)));
+            QSqlError error;
+            QSqlQuery *q = m_server->prepared(u"INSERT INTO %1 (%2) VALUES %3"_qs.arg(
+                                                  quoted(t.definition.tableName), cols.join(u", "_qs),
+                                                  QStringList(int(n), rowPlaces).join(u", "_qs)),
+                                              &error);
+            QVariantList values;
             for (size_t r = at; r < at + n; ++r) {
                 const Record &rec = t.rows[r].second;
                 for (int i = 0; i < schema.count(); ++i)
-                    q.addBindValue(dialect->bindable(schema.field(i).type, rec.value(i)));
+                    values << dialect->bindable(schema.field(i).type, rec.value(i));
                 if (hiddenKey)
-                    q.addBindValue(t.rows[r].first);
+                    values << t.rows[r].first;
             }
-            if (!q.exec())
-                return serverFailed(q.lastError());
+            if (!ServerConnection::run(q, values, &error))
+                return serverFailed(error);
             at += n;
         }
         // New rows continue after the highest key taken over.

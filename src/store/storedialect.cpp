@@ -181,32 +181,32 @@ public:
         // (for the other desks, in the lock table, a row left by a desk whose
         // connection ended taken over) and the notice to them; the row's
         // version with it.
-        QSqlQuery q(m_server->database());
-        q.prepare(u"WITH l AS (SELECT pg_try_advisory_lock(?, ?) AS got), "
+        QSqlQuery *q = m_server->prepared(u"WITH l AS (SELECT pg_try_advisory_lock(?, ?) AS got), "
                   "w AS (INSERT INTO %1 (tabelle, schluessel, arbeitsplatz, seit, pid) "
                   "SELECT ?, ?, ?, now(), pg_backend_pid() FROM l WHERE l.got ON CONFLICT (tabelle, schluessel) DO UPDATE "
                   "SET arbeitsplatz = EXCLUDED.arbeitsplatz, seit = EXCLUDED.seit, pid = EXCLUDED.pid RETURNING seit) "
                   "SELECT l.got, (SELECT pg_notify(?, ?::text || to_char(w.seit AT TIME ZONE 'UTC', "
                   "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"') || ?::text) FROM w)%2 FROM l"_qs
-                      .arg(serverschema::locksTable, versionQuery.isEmpty() ? QString() : u", (%1)"_qs.arg(versionQuery)));
-        q.addBindValue(serverschema::lockClass(table));
-        q.addBindValue(key);
-        q.addBindValue(table);
-        q.addBindValue(key);
-        q.addBindValue(m_server->deskName());
-        q.addBindValue(ServerConnection::channel);
-        q.addBindValue(table + u"\tl\t"_qs + QString::number(key) + u'\t');
-        q.addBindValue(u'\t' + m_server->deskName());
+                      .arg(serverschema::locksTable, versionQuery.isEmpty() ? QString() : u", (%1)"_qs.arg(versionQuery)),
+            error);
+        QVariantList values{serverschema::lockClass(table), key, table, key, m_server->deskName(),
+                            ServerConnection::channel, table + u"\tl\t"_qs + QString::number(key) + u'\t',
+                            u'\t' + m_server->deskName()};
         if (!versionQuery.isEmpty())
-            q.addBindValue(key);
-        if (!q.exec() || !q.next()) {
-            *error = q.lastError();
+            values << key;
+        if (!ServerConnection::run(q, values, error) || !q->next()) {
+            if (q) {
+                if (!error->isValid())
+                    *error = q->lastError();
+                q->finish();
+            }
             return Lock::Failed;
         }
         if (version)
-            *version = q.isNull(2) ? -1 : q.value(2).toInt();
-        if (!q.value(0).toBool()) {
-            q.finish();
+            *version = q->isNull(2) ? -1 : q->value(2).toInt();
+        const bool got = q->value(0).toBool();
+        q->finish();
+        if (!got) {
             // The holder writes its name right after it got the lock; a
             // moment later it is there.
             for (int attempt = 0; attempt < 5; ++attempt) {
@@ -218,7 +218,6 @@ public:
                 holder->desk = u"unbekannt"_qs;
             return Lock::Held;
         }
-        q.finish();
         return Lock::Granted;
     }
 
@@ -226,16 +225,12 @@ public:
     {
         if (!m_server->isConnected())
             return;   // the lock went with the connection
-        QSqlQuery q(m_server->database());
-        q.prepare(u"WITH d AS (DELETE FROM %1 WHERE tabelle = ? AND schluessel = ? AND pid = pg_backend_pid()) "
-                  "SELECT pg_advisory_unlock(?, ?), pg_notify(?, ?)"_qs.arg(serverschema::locksTable));
-        q.addBindValue(table);
-        q.addBindValue(key);
-        q.addBindValue(serverschema::lockClass(table));
-        q.addBindValue(key);
-        q.addBindValue(ServerConnection::channel);
-        q.addBindValue(table + u"\tr\t"_qs + QString::number(key));
-        q.exec();
+        QSqlQuery *q = m_server->prepared(
+            u"WITH d AS (DELETE FROM %1 WHERE tabelle = ? AND schluessel = ? AND pid = pg_backend_pid()) "
+            "SELECT pg_advisory_unlock(?, ?), pg_notify(?, ?)"_qs.arg(serverschema::locksTable));
+        if (ServerConnection::run(q, {table, key, serverschema::lockClass(table), key, ServerConnection::channel,
+                                      table + u"\tr\t"_qs + QString::number(key)}))
+            q->finish();
     }
 
     bool holderOf(const QString &table, int key, LockHolder *holder) override

@@ -949,26 +949,35 @@ bool TableStore::writeCurrent(bool overwrite)
     if (!server && !db.transaction()) {
         failure = db.lastError();
     } else {
-        QSqlQuery q(db);
-        ok = q.prepare(sql);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        ok = ok && q.exec();
+        // On the server the statement is kept prepared for the next save of the same fields.
+        QSqlQuery local(db);
+        QSqlQuery *q = server ? m_server->prepared(sql, &failure) : &local;
+        if (!q) {
+            ok = false;
+        } else if (server) {
+            ok = ServerConnection::run(q, values, &failure);
+        } else {
+            ok = q->prepare(sql);
+            for (const QVariant &v : values)
+                q->addBindValue(v);
+            ok = ok && q->exec();
+            if (!ok)
+                failure = q->lastError();
+        }
         if (ok && server) {
-            if (q.next()) {
+            if (q->next()) {
                 if (inserting)
-                    key = q.value(0).toInt();
-                version = q.value(inserting ? 1 : 0).toInt();
+                    key = q->value(0).toInt();
+                version = q->value(inserting ? 1 : 0).toInt();
             } else {
                 conflict = true;   // another desk saved or deleted the row meanwhile
                 ok = false;
             }
         } else if (ok && inserting) {
-            key = q.lastInsertId().toInt();
+            key = q->lastInsertId().toInt();
         }
-        if (!ok && !conflict)
-            failure = q.lastError();
-        q.finish();
+        if (q)
+            q->finish();
         if (!server && ok && !db.commit()) {
             failure = db.lastError();
             ok = false;
@@ -1059,11 +1068,12 @@ bool TableStore::deleteCurrent()
         for (const QVariant &v : values)
             q.addBindValue(v);
         const bool done = q.exec();
+        if (!done)
+            failure = q.lastError();
         // The lock went with the row, unless another desk had deleted it already.
         if (done && server && q.next() && m_lockedKey == currentKey())
             m_lockedKey = 0;
         if (!done) {
-            failure = q.lastError();
             if (!server)
                 db.rollback();
         } else if (!server && !db.commit()) {

@@ -171,7 +171,8 @@ public:
     QString postIdColumn() const override { return u"ofenring_post_id"_qs; }
     QString indexExistsQuery(const TableDefinition &) const override
     {
-        return u"SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() AND lower(indexname) = lower(?)"_qs;
+        return u"SELECT count(*) FROM pg_class WHERE relkind = 'i' AND relnamespace = current_schema()::regnamespace "
+               "AND lower(relname) = lower(?)"_qs;
     }
 
     Lock lockRow(const QString &table, int key, LockHolder *holder, QSqlError *error, const QString &versionQuery,

@@ -497,10 +497,16 @@ bool TableStore::reloadKeys(int keepKey)
     if (m_restrictKey != 0)
         sql += u" WHERE %1 = ?"_qs.arg(m_sql->key);
     sql += u" ORDER BY "_qs + orderByClause(m_order);
-    q.prepare(sql);
-    if (m_restrictKey != 0)
+    // Without a restriction the statement has nothing to bind and is sent as it is.
+    bool read = false;
+    if (m_restrictKey != 0) {
+        q.prepare(sql);
         q.addBindValue(m_restrictKey);
-    if (!q.exec()) {
+        read = q.exec();
+    } else {
+        read = q.exec(sql);
+    }
+    if (!read) {
         if (m_server && m_server->isConnectionLoss(q.lastError()))
             return false;   // the keys stay as they were until the connection is back
         reportError(u"%1 kann nicht gelesen werden: %2"_qs.arg(placeSubject(), whyText(q.lastError())));

@@ -16,6 +16,9 @@ ofenring_packages=(
   dpkg-dev
   file
   lintian
+  postgresql
+  libqt6sql6-psql
+  libpq-dev
 )
 
 ofenring_install_packages() {

@@ -1,6 +1,7 @@
 // Ofenring: start-up, single instance and shutdown of the desktop program.
 
 #include "mainwindow.h"
+#include "serverconnection.h"
 #include "singleinstance.h"
 #include "startup.h"
 
@@ -22,14 +23,20 @@ int main(int argc, char *argv[])
     startup::useGerman(app);
     startup::warnAboutUnreadableSettings();
 
+    // In office mode the tables are on the office's database server; the
+    // connection stands before any window opens.
+    std::unique_ptr<ServerConnection> server;
+    if (!startup::connectToOfficeServer(server))
+        return 1;
+
     // Tables of the old format in ./daten are taken over first, after one
     // question; without them the program does not start.
-    if (!startup::takeOverOldTables())
+    if (!server && !startup::takeOverOldTables())
         return 1;
 
     // The main window creates its dialogs hidden and opens the four tables of
-    // ./daten; the first record of kq.db becomes current.
-    TForm1 mainWindow;
+    // ./daten (or of the server); the first record of kq.db becomes current.
+    TForm1 mainWindow(server.get());
     if (!mainWindow.tablesOpen())
         return 1;   // the reason has been shown
     startup::raiseOnSecondStart(guard, mainWindow);

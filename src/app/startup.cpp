@@ -1,7 +1,11 @@
 #include "startup.h"
 
+#include "datenbankdlg.h"
 #include "mainwindow.h"
 #include "messagebox.h"
+#include "pgpass.h"
+#include "programsettings.h"
+#include "serverconnection.h"
 #include "programicon.h"
 #include "settingsfile.h"
 #include "singleinstance.h"
@@ -113,6 +117,58 @@ bool takeOverOldTables(const QString &dataDir)
     }
     MessageBox::information(takeOver.report().text(dataDir));
     return true;
+}
+
+bool connectToOfficeServer(std::unique_ptr<ServerConnection> &server)
+{
+    server.reset();
+    for (;;) {
+        const QString uri = settings::databaseServer();
+        if (uri.isEmpty())
+            return true;   // the local tables
+        ServerAddress address;
+        QString error;
+        bool connected = false;
+        bool remember = false;
+        if (ServerAddress::parse(uri, &address, &error)) {
+            auto connection = std::make_unique<ServerConnection>(address, settings::deskName());
+            QString reason;
+            // A password is asked as long as the server wants one and the user gives one.
+            for (;;) {
+                if (connection->open()) {
+                    connected = true;
+                    break;
+                }
+                if (!connection->needsPassword())
+                    break;
+                Tpasswortdlg ask(address, connection->errorString());
+                if (ask.exec() != QDialog::Accepted)
+                    return false;
+                address.password = ask.password();
+                remember = ask.remember();
+                connection->setPassword(address.password);
+            }
+            if (connected) {
+                if (remember && !pgpass::store(address, address.password, &error))
+                    MessageBox::error(error);
+                server = std::move(connection);
+                return true;
+            }
+            error = connection->errorString();
+        }
+        const PromptButton answer = MessageBox::question(
+            error + u"\n\n\"Ja\" versucht es noch einmal, \"Nein\" öffnet die Einstellungen der Datenbank, "
+                    "\"Abbrechen\" beendet das Programm."_qs,
+            PromptButton::Yes | PromptButton::No | PromptButton::Cancel, PromptButton::Yes);
+        if (answer == PromptButton::Cancel)
+            return false;
+        if (answer == PromptButton::No) {
+            Tdatenbankdlg settingsDialog;
+            settingsDialog.showSettings();
+            if (settingsDialog.exec() != QDialog::Accepted)
+                return false;
+        }
+    }
 }
 
 } // namespace startup

@@ -2,7 +2,10 @@
 
 #include <QString>
 
+#include <memory>
+
 class QApplication;
+class ServerConnection;
 class SingleInstance;
 class TForm1;
 
@@ -40,5 +43,13 @@ void raiseOnSecondStart(SingleInstance &guard, TForm1 &window);
 // program must not start: the user said no (the files stay as they are), or
 // the take-over failed (its message has been shown, the old files are kept).
 bool takeOverOldTables(const QString &dataDir = QStringLiteral("daten"));
+
+// Office mode (the settings file names a database server): connects to it
+// before the main window opens.  A server that wants a password asks for it
+// ("Passwort merken" keeps it in ~/.pgpass once it was right); a server that
+// cannot be reached is said in German, with the choice to try again, to change
+// the database settings, or to end.  False when the program is not to start;
+// `server` stays empty when the settings now name the local tables.
+bool connectToOfficeServer(std::unique_ptr<ServerConnection> &server);
 
 } // namespace startup

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSysInfo>
 
 namespace {
 
@@ -15,6 +16,10 @@ const QString kOfficeKey = u"Name"_qs;
 
 namespace settings {
 
+namespace {
+const QString kSection = u"Datenbank"_qs;
+}
+
 QString programSettingsFilePath()
 {
     return QFileInfo(settingsFilePath()).dir().filePath(u"fenster.ini"_qs);
@@ -24,7 +29,29 @@ QString databaseServer(const QString &path)
 {
     SettingsFile file(path);
     file.load();
-    return file.value(u"Datenbank"_qs, u"Server"_qs).trimmed();
+    return file.value(kSection, u"Server"_qs).trimmed();
+}
+
+QString deskName(const QString &path)
+{
+    SettingsFile file(path);
+    file.load();
+    const QString name = file.value(kSection, u"Arbeitsplatz"_qs).trimmed();
+    return name.isEmpty() ? QSysInfo::machineHostName() : name;
+}
+
+bool saveDatabaseSettings(const QString &server, const QString &desk, QString *error, const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    SettingsFile file(path);
+    file.load();
+    file.setValue(kSection, u"Server"_qs, server.trimmed());
+    file.setValue(kSection, u"Arbeitsplatz"_qs, desk.trimmed());
+    if (file.save())
+        return true;
+    if (error)
+        *error = u"Die Einstellungen können nicht in die Datei %1 geschrieben werden: %2"_qs.arg(path, file.errorString());
+    return false;
 }
 
 QString officeName(const QString &path)

@@ -13,10 +13,17 @@ namespace settings {
 
 QString programSettingsFilePath();
 
-// The database server of office mode: [Datenbank] Server of the program's
-// settings file (a PostgreSQL URI).  Empty: the tables are the local files of
-// the data directory.
+// Where the tables are: the connection URI of the office's PostgreSQL server
+// (section [Datenbank], key Server), or empty for the local tables in ./daten.
+// Office mode is on exactly when this is not empty.
 QString databaseServer(const QString &path = programSettingsFilePath());
+// The name other desks are shown for this one while it edits a record
+// ([Datenbank] Arbeitsplatz); without one, the computer's name.
+QString deskName(const QString &path = programSettingsFilePath());
+// Writes both; false with a German reason in `error` when the file cannot be
+// written.  A password is never part of `server` (the caller leaves it out).
+bool saveDatabaseSettings(const QString &server, const QString &desk, QString *error = nullptr,
+                          const QString &path = programSettingsFilePath());
 
 // The office's name, header line 1 of the letterhead and the start of the
 // sender line: [Betrieb] Name of the program's own settings file, trimmed;

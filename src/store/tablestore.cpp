@@ -4,6 +4,8 @@
 #include "numberformat.h"
 #include "sqlitecheck.h"
 #include "searchtext.h"
+#include "serverconnection.h"
+#include "tablestore_p.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +16,8 @@
 #include <QSqlRecord>
 #include <QSet>
 #include <QStringMatcher>
+#include <QTimer>
+#include <QUuid>
 #include <QtEndian>
 
 #include <cerrno>
@@ -51,16 +55,6 @@ QString sqlType(FieldType type)
     case FieldType::Graphic: return u"BLOB"_qs;
     }
     return u"TEXT"_qs;
-}
-
-// A value as it is bound to an SQL statement: Booleans as 0/1, empty as NULL.
-QVariant sqlValue(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return QVariant(QMetaType(QMetaType::QString));  // binds NULL
-    if (v.typeId() == QMetaType::Bool)
-        return v.toBool() ? 1 : 0;
-    return v;
 }
 
 bool isText(FieldType t)
@@ -150,13 +144,17 @@ void TableStore::setTestPragmas(const QString &statements)
     testPragmas = statements;
 }
 
-struct TableStore::Sql {
-    QString connection;
-    QString columns;  // "rowid", then every field of the schema
-    std::optional<QSqlQuery> selectRow;
+int TableStore::s_promptDepth = 0;
 
-    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
-};
+PromptButton TableStore::askUser(PromptKind kind, const QString &text, PromptButtons buttons, PromptButton defaultButton)
+{
+    if (!m_prompter)
+        return unscriptedAnswer(buttons, defaultButton);
+    ++s_promptDepth;
+    const PromptButton answer = m_prompter->ask(kind, text, buttons, defaultButton);
+    --s_promptDepth;
+    return answer;
+}
 
 TableStore::TableStore(TableDefinition definition, QObject *parent)
     : QObject(parent), m_def(std::move(definition)), m_loaded(*m_def.schema), m_buffer(*m_def.schema)
@@ -173,7 +171,7 @@ void TableStore::reportError(const QString &text)
 {
     m_error = text;
     if (m_prompter)
-        m_prompter->tell(PromptKind::Error, text);
+        askUser(PromptKind::Error, text, PromptButton::Ok, PromptButton::Ok);
 }
 
 QString TableStore::columnOf(const QString &field) const
@@ -205,6 +203,7 @@ bool TableStore::open(const QString &dataDir)
     }
 
     m_sql = std::make_unique<Sql>();
+    m_sql->dialect = makeSqliteDialect();
     const QString conn = u"ofenring-table-%1"_qs.arg(++connectionSerial);
     m_sql->connection = conn;
     {
@@ -248,12 +247,12 @@ bool TableStore::open(const QString &dataDir)
                                 .arg(m_filePath, f.name));
     }
 
-    QStringList cols{u"rowid"_qs};
+    QStringList cols{m_sql->key};
     for (const FieldDef &f : schema().fields())
         cols << quoted(f.name);
     m_sql->columns = cols.join(u", "_qs);
     m_sql->selectRow.emplace(m_sql->db());
-    if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE rowid = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName))))
+    if (!m_sql->selectRow->prepare(u"SELECT %1 FROM %2 WHERE %3 = ?"_qs.arg(m_sql->columns, quoted(m_def.tableName), m_sql->key)))
         return fail(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath,
                                                                                     errorText(m_sql->selectRow->lastError())));
 
@@ -442,10 +441,10 @@ bool TableStore::ensureOrders()
     QSqlDatabase db = m_sql->db();
     for (const TableOrder &o : m_def.orders) {
         QSqlQuery q(db);
-        q.prepare(u"SELECT count(*) FROM sqlite_master WHERE type = 'index' AND lower(name) = lower(?)"_qs);
+        q.prepare(m_sql->dialect->indexExistsQuery(m_def));
         q.addBindValue(o.name);
         if (!q.exec() || !q.next()) {
-            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+            reportError(u"Die Datei \"%1\" ist unvollständig oder beschädigt: %2"_qs.arg(m_filePath, whyText(q.lastError())));
             return false;
         }
         // A read-only table is shown in the primary order's place without the
@@ -453,9 +452,9 @@ bool TableStore::ensureOrders()
         if (q.value(0).toInt() > 0 || m_readOnly)
             continue;
         QSqlQuery create(db);
-        if (!create.exec(orderStatement(m_def, o))) {
+        if (!create.exec(m_sql->dialect->isServer() ? serverschema::indexStatement(m_def, o) : orderStatement(m_def, o))) {
             reportError(u"Die Sortierung \"%1\" kann in der Datei \"%2\" nicht angelegt werden: %3"_qs.arg(
-                o.name, m_filePath, errorText(create.lastError())));
+                o.name, m_filePath, whyText(create.lastError())));
             return false;
         }
     }
@@ -487,6 +486,17 @@ bool TableStore::probeWritable()
 
 void TableStore::close()
 {
+    if (m_sql && m_server) {
+        // The connection is the desk's, shared with its other tables.
+        releaseLock();
+        disconnect(m_server, nullptr, this, nullptr);
+        m_sql->selectRow.reset();
+        m_sql.reset();
+        m_server = nullptr;
+        m_othersLocks.clear();
+        m_postWaiting = false;
+        m_postId.clear();
+    }
     if (m_sql) {
         const QString conn = m_sql->connection;
         m_sql->selectRow.reset();
@@ -534,9 +544,15 @@ QString TableStore::orderByClause(const QString &order) const
         if (o.name.compare(order, Qt::CaseInsensitive) == 0)
             fields = o.fieldList.split(u';', Qt::SkipEmptyParts);
     QStringList cols;
-    for (const QString &f : fields)
-        cols << quoted(f.trimmed());
-    cols << u"rowid"_qs;  // rows with equal values keep their creation order
+    for (const QString &f : fields) {
+        const QString column = columnOf(f);
+        const int i = schema().indexOf(f.trimmed());
+        // The key is never empty: its own order needs no rule for empty values.
+        const bool key = i >= 0 && schema().field(i).type == FieldType::AutoInc;
+        const QString q = quoted(column.isEmpty() ? f.trimmed() : column);
+        cols << (key ? q : m_sql->dialect->orderTerm(q));
+    }
+    cols << m_sql->key;  // rows with equal values keep their creation order
     return cols.join(u", "_qs);
 }
 
@@ -545,12 +561,23 @@ bool TableStore::reloadKeys(int keepKey)
     m_cache.clear();
     QSqlQuery q(m_sql->db());
     q.setForwardOnly(true);
-    QString sql = u"SELECT rowid FROM %1"_qs.arg(quoted(m_def.tableName));
+    QString sql = u"SELECT %1 FROM %2"_qs.arg(m_sql->key, quoted(m_def.tableName));
     if (m_restrictKey != 0)
-        sql += u" WHERE rowid = %1"_qs.arg(m_restrictKey);
+        sql += u" WHERE %1 = ?"_qs.arg(m_sql->key);
     sql += u" ORDER BY "_qs + orderByClause(m_order);
-    if (!q.exec(sql)) {
-        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+    // Without a restriction the statement has nothing to bind and is sent as it is.
+    bool read = false;
+    if (m_restrictKey != 0) {
+        q.prepare(sql);
+        q.addBindValue(m_restrictKey);
+        read = q.exec();
+    } else {
+        read = q.exec(sql);
+    }
+    if (!read) {
+        if (m_server && m_server->isConnectionLoss(q.lastError()))
+            return false;   // the keys stay as they were until the connection is back
+        reportError(u"%1 kann nicht gelesen werden: %2"_qs.arg(placeSubject(), whyText(q.lastError())));
         m_keys.clear();
         m_pos = -1;
         return false;
@@ -596,11 +623,13 @@ bool TableStore::setOrder(const QString &name)
 
 // --- reading rows -------------------------------------------------------------------
 
-bool TableStore::readRow(int key, Record *out) const
+bool TableStore::readRow(int key, Record *out, int *version) const
 {
     QSqlQuery &q = *m_sql->selectRow;
     q.bindValue(0, key);
     if (!q.exec() || !q.next()) {
+        if (m_server && q.lastError().isValid())
+            m_server->isConnectionLoss(q.lastError());
         q.finish();
         return false;
     }
@@ -608,6 +637,8 @@ bool TableStore::readRow(int key, Record *out) const
     const int n = schema().count();
     for (int i = 0; i < n; ++i)
         out->setValue(i, q.value(i + 1));
+    if (version)
+        *version = m_sql->dialect->versionColumn().isEmpty() ? 0 : q.value(n + 1).toInt();
     q.finish();
     return true;
 }
@@ -619,10 +650,12 @@ bool TableStore::loadCurrent()
         m_buffer = m_loaded;
         return true;
     }
-    if (!readRow(m_keys[m_pos], &m_loaded)) {
+    if (!readRow(m_keys[m_pos], &m_loaded, &m_loadedVersion)) {
         m_loaded = Record(schema());
         m_buffer = m_loaded;
-        reportError(u"Der Datensatz %1 der Datei \"%2\" kann nicht gelesen werden."_qs.arg(m_keys[m_pos]).arg(m_filePath));
+        if (m_server && m_server->isLost())
+            return false;   // said once, for the whole connection
+        reportError(u"Der Datensatz %1 %2 kann nicht gelesen werden."_qs.arg(m_keys[m_pos]).arg(placeText()));
         return false;
     }
     m_buffer = m_loaded;
@@ -649,17 +682,20 @@ QVector<Record> TableStore::rows(int first, int count) const
     if (!m_sql || first < 0 || count <= 0 || first >= rowCount())
         return result;
     const int end = qMin(rowCount(), first + count);
-    QStringList missing;
+    QVariantList missing;
     for (int r = first; r < end; ++r)
         if (m_keys[r] != 0 && r != m_pos && !m_cache.contains(m_keys[r]))
-            missing << QString::number(m_keys[r]);
-    if (!missing.isEmpty()) {
+            missing << m_keys[r];
+    if (!missing.isEmpty() && !(m_server && m_server->isLost())) {
         if (m_cache.size() + missing.size() > kCacheLimit)
             m_cache.clear();
         QSqlQuery q(m_sql->db());
         q.setForwardOnly(true);
-        if (q.exec(u"SELECT %1 FROM %2 WHERE rowid IN (%3)"_qs.arg(m_sql->columns, quoted(m_def.tableName),
-                                                                 missing.join(u','))))
+        q.prepare(u"SELECT %1 FROM %2 WHERE %3 IN (%4)"_qs.arg(m_sql->columns, quoted(m_def.tableName), m_sql->key,
+                                                          QStringList(missing.size(), u"?"_qs).join(u',')));
+        for (const QVariant &k : missing)
+            q.addBindValue(k);
+        if (q.exec())
             while (q.next()) {
                 Record rec(schema());
                 for (int i = 0; i < schema().count(); ++i)
@@ -756,6 +792,9 @@ void TableStore::setState(StoreState s)
 {
     if (s != StoreState::Edit)
         m_markedModified = false;
+    // The lock of a row lasts as long as its edit: post, cancel, delete.
+    if (s != StoreState::Edit)
+        releaseLock();
     if (m_state == s)
         return;
     m_state = s;
@@ -785,6 +824,9 @@ bool TableStore::edit()
         return true;
     if (isEmpty())
         return insert();
+    // In office mode another desk may be editing the row.
+    if (!lockCurrent())
+        return false;
     setState(StoreState::Edit);
     return true;
 }
@@ -848,10 +890,10 @@ bool TableStore::post()
         setState(StoreState::Browse);
         return true;
     }
-    if (m_confirm) {
-        const PromptButton answer = m_prompter
-            ? m_prompter->ask(PromptKind::Confirmation, m_def.saveQuestion, m_def.saveButtons, PromptButton::Yes)
-            : PromptButton::Yes;
+    // A save confirmed before the connection was lost is not asked again.
+    if (m_confirm && !m_postWaiting) {
+        const PromptButton answer =
+            askUser(PromptKind::Confirmation, m_def.saveQuestion, m_def.saveButtons, PromptButton::Yes);
         if (answer == PromptButton::No) {
             cancel();
             return false;
@@ -865,11 +907,46 @@ bool TableStore::post()
 }
 
 // One row written in one committed transaction: an INSERT for a new row, an
-// UPDATE of the changed columns otherwise.
-bool TableStore::writeCurrent()
+// UPDATE of the changed columns otherwise.  On the office server the UPDATE
+// also checks that the row still has the version this desk loaded, raises it,
+// and tells the other desks, all in the same transaction.
+bool TableStore::writeCurrent(bool overwrite)
 {
     QSqlDatabase db = m_sql->db();
-    const bool inserting = m_state == StoreState::Insert;
+    StoreDialect &dialect = *m_sql->dialect;
+    const bool server = dialect.isServer();
+    bool inserting = m_state == StoreState::Insert;
+
+    // A new row whose save reached the server although its answer was lost
+    // with the connection is saved again as that row, not a second time.
+    if (server && inserting && !m_postId.isEmpty()) {
+        QSqlQuery q(db);
+        q.prepare(u"SELECT %1, %2 FROM %3 WHERE %4 = ?"_qs.arg(m_sql->key, dialect.versionColumn(),
+                                                            quoted(m_def.tableName), dialect.postIdColumn()));
+        q.addBindValue(m_postId);
+        if (!q.exec()) {
+            m_postWaiting = m_server->isConnectionLoss(q.lastError());
+            if (!m_postWaiting)
+                reportError(saveFailedText(whyText(q.lastError())));
+            return false;
+        }
+        if (q.next()) {
+            const int key = q.value(0).toInt();
+            m_loadedVersion = q.value(1).toInt();
+            m_keys[m_pos] = key;
+            for (int i = 0; i < schema().count(); ++i)
+                if (schema().field(i).type == FieldType::AutoInc)
+                    m_buffer.setValue(i, key);
+            m_state = StoreState::Edit;   // quietly: the row is stored, its values follow
+            inserting = false;
+            overwrite = true;
+        }
+    }
+    // On the server a stored row is saved only under its lock, taken again
+    // when the connection was lost meanwhile.
+    if (server && !inserting && !lockCurrent(false))
+        return false;
+
     QStringList cols;
     QVariantList values;
     bool orderTouched = inserting;
@@ -888,15 +965,14 @@ bool TableStore::writeCurrent()
         const QVariant now = m_buffer.value(i);
         const QVariant before = m_loaded.value(i);
         const bool changed = now.isValid() != before.isValid() || (now.isValid() && now != before);
-        if (inserting ? !now.isValid() : !changed)
+        if (inserting ? !now.isValid() : !(changed || overwrite))
             continue;
         cols << quoted(f.name);
-        values << sqlValue(now);
-        if (orderColumns.contains(i))
+        values << dialect.bindable(f.type, now);
+        if (orderColumns.contains(i) && (changed || inserting))
             orderTouched = true;
     }
 
-    QString sql;
     if (!inserting && cols.isEmpty()) {
         // Saved as it was (a row that only counted as changed): nothing to write.
         setState(StoreState::Browse);
@@ -904,46 +980,109 @@ bool TableStore::writeCurrent()
         emit afterPost();
         return true;
     }
+    if (server && m_postId.isEmpty())
+        m_postId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+
+    QString sql;
     if (inserting) {
+        if (server) {
+            cols << dialect.postIdColumn();
+            values << m_postId;
+        }
         if (cols.isEmpty())
             sql = u"INSERT INTO %1 DEFAULT VALUES"_qs.arg(quoted(m_def.tableName));
         else
             sql = u"INSERT INTO %1 (%2) VALUES (%3)"_qs.arg(quoted(m_def.tableName), cols.join(u", "_qs),
                                                            QStringList(cols.size(), u"?"_qs).join(u", "_qs));
+        if (server)
+            sql += u" RETURNING %1, %2, %3"_qs.arg(m_sql->key, dialect.versionColumn(),
+                                                  dialect.noticeTerm(m_def.tableName, u'i', m_sql->key, &values));
     } else {
         QStringList sets;
         for (const QString &c : cols)
             sets << c + u" = ?"_qs;
-        sql = u"UPDATE %1 SET %2 WHERE rowid = %3"_qs.arg(quoted(m_def.tableName), sets.join(u", "_qs))
-                  .arg(currentKey());
+        if (server) {
+            sets << u"%1 = %1 + 1"_qs.arg(dialect.versionColumn()) << dialect.postIdColumn() + u" = ?"_qs;
+            values << m_postId;
+        }
+        sql = u"UPDATE %1 SET %2 WHERE %3 = ?"_qs.arg(quoted(m_def.tableName), sets.join(u", "_qs), m_sql->key);
+        values << currentKey();
+        if (server && !overwrite) {
+            sql += u" AND %1 = ?"_qs.arg(dialect.versionColumn());
+            values << m_loadedVersion;
+        }
+        if (server)
+            sql += u" RETURNING %1, %2"_qs.arg(dialect.versionColumn(),
+                                              dialect.noticeTerm(m_def.tableName, u'u', m_sql->key, &values));
+        // The saved row's lock goes in the same step.
+        if (server && m_lockedKey == currentKey())
+            sql = dialect.releasingLock(sql, m_def.tableName, m_lockedKey, &values);
     }
+    const bool releasing = server && !inserting && m_lockedKey == currentKey();
 
+    // On the server the one statement is a transaction of its own: the row,
+    // its version and the notice to the other desks, all or nothing.
     int key = currentKey();
-    QString why;
-    if (!db.transaction()) {
-        why = errorText(db.lastError());
+    int version = m_loadedVersion;
+    QSqlError failure;
+    bool conflict = false;
+    bool ok = false;
+    if (!server && !db.transaction()) {
+        failure = db.lastError();
     } else {
-        QSqlQuery q(db);
-        bool ok = q.prepare(sql);
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        ok = ok && q.exec();
-        if (ok && inserting)
-            key = q.lastInsertId().toInt();
-        if (!ok)
-            why = errorText(q.lastError());
-        q.finish();
-        if (ok && !db.commit()) {
-            why = errorText(db.lastError());
+        // On the server the statement is kept prepared for the next save of the same fields.
+        QSqlQuery local(db);
+        QSqlQuery *q = server ? m_server->prepared(sql, &failure) : &local;
+        if (!q) {
+            ok = false;
+        } else if (server) {
+            ok = ServerConnection::run(q, values, &failure);
+        } else {
+            ok = q->prepare(sql);
+            for (const QVariant &v : values)
+                q->addBindValue(v);
+            ok = ok && q->exec();
+            if (!ok)
+                failure = q->lastError();
+        }
+        if (ok && server) {
+            if (q->next()) {
+                if (inserting)
+                    key = q->value(0).toInt();
+                version = q->value(inserting ? 1 : 0).toInt();
+            } else {
+                conflict = true;   // another desk saved or deleted the row meanwhile
+                ok = false;
+            }
+        } else if (ok && inserting) {
+            key = q->lastInsertId().toInt();
+        }
+        if (q)
+            q->finish();
+        if (!server && ok && !db.commit()) {
+            failure = db.lastError();
             ok = false;
         }
-        if (!ok)
+        if (!server && !ok)
             db.rollback();
     }
-    if (!why.isEmpty()) {
-        reportError(u"Der Datensatz kann nicht in der Datei \"%1\" gespeichert werden: %2"_qs.arg(m_filePath, why));
+    if (conflict)
+        return resolveConflict();
+    if (!ok) {
+        // A lost connection keeps the changes for the save once it is back;
+        // the connection has said so once.
+        if (server && m_server->isConnectionLoss(failure)) {
+            m_postWaiting = true;
+            return false;
+        }
+        reportError(saveFailedText(whyText(failure)));
         return false;
     }
+    m_postId.clear();
+    m_postWaiting = false;
+    m_loadedVersion = version;
+    if (releasing)
+        m_lockedKey = 0;   // released with the save
 
     // The key of a new row is the AutoInc field, where the table has one.
     for (int i = 0; i < schema().count(); ++i)
@@ -988,38 +1127,64 @@ bool TableStore::deleteCurrent()
     if (!isOpen() || isEmpty())
         return false;
     const PromptButton answer =
-        m_prompter ? m_prompter->ask(PromptKind::Confirmation, u"Datensatz löschen?"_qs,
-                                     PromptButton::Ok | PromptButton::Cancel, PromptButton::Ok)
-                   : PromptButton::Ok;
+        askUser(PromptKind::Confirmation, u"Datensatz löschen?"_qs, PromptButton::Ok | PromptButton::Cancel, PromptButton::Ok);
     if (answer != PromptButton::Ok)
         return false;
     if (m_state == StoreState::Insert) {
         cancel();
         return true;
     }
+    // A row another desk edits is not deleted under its hands.
+    if (m_sql->dialect->isServer() && !lockCurrent(true))
+        return false;
     QSqlDatabase db = m_sql->db();
-    QString why;
-    if (!db.transaction()) {
-        why = errorText(db.lastError());
+    QSqlError failure;
+    bool ok = false;
+    const bool server = m_sql->dialect->isServer();
+    if (!server && !db.transaction()) {
+        failure = db.lastError();
     } else {
+        // On the server one statement deletes the row and tells the other desks.
         QSqlQuery q(db);
-        if (!q.exec(u"DELETE FROM %1 WHERE rowid = %2"_qs.arg(quoted(m_def.tableName)).arg(currentKey()))) {
-            why = errorText(q.lastError());
+        QVariantList values{currentKey()};
+        QString sql = u"DELETE FROM %1 WHERE %2 = ?"_qs.arg(quoted(m_def.tableName), m_sql->key);
+        if (server)
+            sql = m_sql->dialect->releasingLock(
+                sql + u" RETURNING "_qs + m_sql->dialect->noticeTerm(m_def.tableName, u'd', m_sql->key, &values),
+                m_def.tableName, currentKey(), &values);
+        q.prepare(sql);
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        const bool done = q.exec();
+        if (!done)
+            failure = q.lastError();
+        // The lock went with the row, unless another desk had deleted it already.
+        if (done && server && q.next() && m_lockedKey == currentKey())
+            m_lockedKey = 0;
+        if (!done) {
+            if (!server)
+                db.rollback();
+        } else if (!server && !db.commit()) {
+            failure = db.lastError();
             db.rollback();
-        } else if (!db.commit()) {
-            why = errorText(db.lastError());
-            db.rollback();
+        } else {
+            ok = true;
         }
     }
-    if (!why.isEmpty()) {
-        reportError(u"Der Datensatz kann nicht aus der Datei \"%1\" gelöscht werden: %2"_qs.arg(m_filePath, why));
+    if (!ok) {
+        if (m_server && m_server->isConnectionLoss(failure))
+            return false;   // nothing deleted; the connection has said why
+        reportError(u"Der Datensatz kann nicht aus %1 gelöscht werden: %2"_qs.arg(placeText(), whyText(failure)));
+        releaseLockUnlessEditing();
         return false;
     }
     emit beforeScroll();
+    releaseLock();
     m_cache.remove(currentKey());
     m_allKeys.removeOne(currentKey());
     m_searchIndex.remove(currentKey());
     m_savedWhileSearching.remove(currentKey());
+    m_othersLocks.remove(currentKey());
     m_keys.remove(m_pos);
     m_pos = isEmpty() ? -1 : qMin(m_pos, rowCount() - 1);
     loadCurrent();
@@ -1083,8 +1248,10 @@ bool TableStore::loadAllKeys()
 {
     QSqlQuery q(m_sql->db());
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT rowid FROM %1 ORDER BY %2"_qs.arg(quoted(m_def.tableName), orderByClause(m_order)))) {
-        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+    if (!q.exec(u"SELECT %1 FROM %2 ORDER BY %3"_qs.arg(m_sql->key, quoted(m_def.tableName), orderByClause(m_order)))) {
+        if (m_server && m_server->isConnectionLoss(q.lastError()))
+            return false;   // said once by the connection; the search waits for it
+        reportError(u"%1 kann nicht gelesen werden: %2"_qs.arg(placeSubject(), whyText(q.lastError())));
         return false;
     }
     QVector<int> keys;
@@ -1116,14 +1283,16 @@ bool TableStore::buildSearchIndex()
     for (const QString &f : m_def.searchFields) {
         const QString c = columnOf(f);
         if (!c.isEmpty())
-            fields << u"coalesce(%1, '')"_qs.arg(quoted(c));
+            fields << u"coalesce(CAST(%1 AS TEXT), '')"_qs.arg(quoted(c));
     }
     if (fields.isEmpty())
         fields << u"''"_qs;
     QSqlQuery q(m_sql->db());
     q.setForwardOnly(true);
-    if (!q.exec(u"SELECT rowid, %1 FROM %2"_qs.arg(fields.join(u" || '\n' || "_qs), quoted(m_def.tableName)))) {
-        reportError(u"Die Datei \"%1\" kann nicht gelesen werden: %2"_qs.arg(m_filePath, errorText(q.lastError())));
+    if (!q.exec(u"SELECT %1, %2 FROM %3"_qs.arg(m_sql->key, fields.join(u" || '\n' || "_qs), quoted(m_def.tableName)))) {
+        if (m_server && m_server->isConnectionLoss(q.lastError()))
+            return false;
+        reportError(u"%1 kann nicht gelesen werden: %2"_qs.arg(placeSubject(), whyText(q.lastError())));
         return false;
     }
     m_searchIndex.reserve(int(m_allKeys.size()));

@@ -2,6 +2,7 @@
 
 #include "prompter.h"
 #include "record.h"
+#include "storedialect.h"
 
 #include <QHash>
 #include <QList>
@@ -14,6 +15,7 @@
 
 class QSqlDatabase;
 class QSqlError;
+class ServerConnection;
 
 // The three states of the current row: browse (as stored), edit (pending
 // changes to a stored row) and insert (a new row not yet saved).  Inactive
@@ -81,7 +83,15 @@ public:
     // is not one of our tables is left untouched: the error (German, naming the
     // file) is reported through the prompter and open returns false.
     bool open(const QString &dataDir = QStringLiteral("daten"));
+    // Opens the table on the office server instead (office mode).  The
+    // connection is shared by the desk's tables and must be open.  Editing a
+    // row then first locks it for this desk (a row another desk edits is
+    // refused with lockMessage()); every save checks the row's version; the
+    // other desks' saves, inserts and deletes are shown as they happen.
+    bool open(ServerConnection *server);
     void close();
+    bool isOnServer() const { return m_server != nullptr; }
+    ServerConnection *server() const { return m_server; }
     bool isOpen() const { return m_state != StoreState::Inactive; }
     // The SQL that makes a new file one of our tables: its marks and the empty
     // table; and the SQL that adds one secondary order.
@@ -206,6 +216,14 @@ public:
     // Rows of the table without the search (an unsaved new row included).
     int totalRowCount() const;
 
+    // --- several desks (office mode) -----------------------------------------
+    // "Dieser Datensatz wird gerade am Arbeitsplatz „NAME“ bearbeitet (seit HH:MM)."
+    static QString lockMessage(const QString &desk, const QDateTime &since);
+    // That message while another desk edits the current row; empty otherwise.
+    QString lockNotice() const;
+    // A confirmed save waits for the connection to the server to come back.
+    bool isPostWaiting() const { return m_postWaiting; }
+
     // --- field by name -------------------------------------------------------
     QVariant fieldValue(const QString &name) const { return m_buffer.value(name); }
     QString fieldText(const QString &name) const { return m_buffer.displayText(name); }
@@ -234,6 +252,8 @@ signals:
     void currentReloaded();                   // the current row's values changed as a whole (any move, cancel, post)
     void rowChanged(int row);                 // the values shown for one row changed (edit, post, cancel)
     void rowsReset();                         // the key list was rebuilt (open, order, restriction, insert, delete, post)
+    void lockNoticeChanged();                 // lockNotice() of the current row changed
+    void changedElsewhere(int key);           // another desk saved, inserted or deleted this row (shown already)
 
 protected:
     // Fills the values of a freshly inserted row.
@@ -248,6 +268,33 @@ private:
 
     struct Sql;
 
+    // Office mode: takes the lock of the current row (false, with the
+    // message, when another desk has it).  checkFresh: a save of another desk
+    // that has not been shown here yet is shown first, and the edit refused.
+    // While the connection is lost the lock is taken once it is back.
+    bool lockCurrent(bool checkFresh = true);
+    void releaseLock();
+    void releaseLockUnlessEditing();
+    void serverChanged(const QString &table, QChar operation, int key, const QString &extra);
+    void serverReconnected();
+    void serverTick();
+    // A save found the row changed or deleted by another desk meanwhile:
+    // asks whether to keep this desk's values; returns whether it was saved.
+    bool resolveConflict();
+    bool reloadKeysKeepingNewRow(int keepKey);
+    bool openServerTable();
+
+    // Every question and message goes through here, so that the store knows
+    // when one is open (nothing is saved behind an open question).
+    PromptButton askUser(PromptKind kind, const QString &text, PromptButtons buttons, PromptButton defaultButton);
+    static int s_promptDepth;
+    // A failed statement's reason in the user's words, for either source.
+    QString whyText(const QSqlError &error) const;
+    // "der Datei "daten/kq.db"" or "der Tabelle "kq" auf dem Datenbankserver "…"".
+    QString placeText() const;
+    QString placeSubject() const;   // the same as the subject of a sentence
+    QString saveFailedText(const QString &why) const;
+
     bool checkFile(const QString &path);
     bool checkHealth(bool *damaged);
     bool createTable(const QString &path);
@@ -259,8 +306,10 @@ private:
     void indexRow(int key, const Record &record);
     QVector<int> searchedKeys(int keepKey, const QVector<int> &candidates) const;
     bool loadCurrent();
-    bool readRow(int key, Record *out) const;
-    bool writeCurrent();
+    bool readRow(int key, Record *out, int *version = nullptr) const;
+    // overwrite: save over whatever another desk saved meanwhile (the answer
+    // to a conflict), without the version check.
+    bool writeCurrent(bool overwrite = false);
     bool askDelete();
     void setState(StoreState s);
     void moveTo(int row);
@@ -297,4 +346,12 @@ private:
     QStringList m_searchWords;
     QString m_searchText;
     int m_anchorKey = 0;
+
+    // Office mode.
+    ServerConnection *m_server = nullptr;
+    int m_lockedKey = 0;            // the row this desk holds the lock of; 0: none
+    int m_loadedVersion = 0;        // the version of the current row as loaded
+    QString m_postId;               // identity of the save under way (kept when its answer was lost)
+    bool m_postWaiting = false;     // a confirmed save waits for the connection
+    QHash<int, LockHolder> m_othersLocks;   // rows other desks edit, as they told
 };

@@ -61,7 +61,7 @@ QStringList TextLists::choices(Kind kind) const
 
 bool TextLists::load(Kind kind)
 {
-    const ListFile file = readFile(filePath(kind));
+    const ListFile file = m_server ? readServer(kind) : readFile(filePath(kind));
     m_refusal[kind] = file.refusal;
     if (file.status != ListFile::Read)
         return false;
@@ -71,7 +71,7 @@ bool TextLists::load(Kind kind)
 
 TextLists::ListFile TextLists::editorFile(Kind kind) const
 {
-    ListFile file = readFile(filePath(kind));
+    ListFile file = m_server ? readServer(kind) : readFile(filePath(kind));
     if (file.status == ListFile::Unreadable)
         file.lines = choices(kind);
     return file;
@@ -79,6 +79,8 @@ TextLists::ListFile TextLists::editorFile(Kind kind) const
 
 bool TextLists::save(Kind kind, const QStringList &lines, Prompter *prompter)
 {
+    if (m_server)
+        return saveServer(kind, lines, prompter);
     const QString path = filePath(kind);
     const ListFile old = readFile(path);
     if (!writeFile(path, lines, old.status == ListFile::Read ? old.encoding : Encoding::Windows1252)) {

@@ -5,6 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class ServerConnection;
+class StoreDialect;
+
 // The two choice lists of the interconnection page: room names (raeume.txt)
 // and appliance types (feuerst.txt) in the data directory.  The files are
 // Windows-1252 text, one entry per line; lines are written with CR LF, and a
@@ -63,6 +68,19 @@ public:
     // "Datei <name> kann nicht erstellt werden" and leaves the choices unchanged.
     bool save(Kind kind, const QStringList &lines, Prompter *prompter);
 
+    // --- office mode -----------------------------------------------------------
+    // The lists are kept on the office server (table ofenring_textlisten, one
+    // row per list) instead of the data folder; a list the server does not
+    // have counts as a missing file.
+    void setServer(ServerConnection *server);
+    ServerConnection *server() const { return m_server; }
+    static QString serverListName(Kind kind);   // "raeume", "feuerst"
+    // While one desk edits a list in its dialog, another desk's dialog is
+    // refused ("Diese Liste wird gerade am Arbeitsplatz „NAME“ bearbeitet
+    // (seit HH:MM).").  Locally always true.
+    bool beginEdit(Kind kind, Prompter *prompter);
+    void endEdit(Kind kind);
+
     // --- file format helpers -------------------------------------------------
     // Splits text into entries at CR LF, CR or LF; a final line break does not
     // start another entry.
@@ -73,7 +91,13 @@ public:
     static QByteArray encodeWindows1252(const QString &text);  // unmappable characters become '?'
 
 private:
+    ListFile readServer(Kind kind) const;
+    bool saveServer(Kind kind, const QStringList &lines, Prompter *prompter);
+
     QString m_dataDir;
+    ServerConnection *m_server = nullptr;
+    std::shared_ptr<StoreDialect> m_dialect;
+    bool m_editLocked[2] = {false, false};
     QStringList m_rooms;
     QStringList m_appliances;
     QString m_refusal[2];

@@ -77,7 +77,7 @@ endif()
 string(REGEX REPLACE " *\\([^)]*\\)" "" names "${Depends}")
 string(REGEX REPLACE " *, *" ";" names "${names}")
 foreach(p libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6printsupport6 libqt6network6
-          libjpeg62-turbo libsqlite3-0 pxlib1 libqt6sql6-sqlite qt6-translations-l10n fonts-liberation)
+          libjpeg62-turbo libsqlite3-0 libpq5 pxlib1 libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n fonts-liberation)
   if(NOT p IN_LIST names)
     fail("does not depend on ${p}: ${Depends}")
   endif()

@@ -494,6 +494,19 @@ const std::vector<CliCommand> &cliCommands()
          "  Keine vollständige oder eine beschädigte Sicherung: Status 2, nichts wird ersetzt; lässt\n"
          "  sich nicht schreiben: Status 3; läuft Ofenring gerade: Status 1."_qs,
          nullptr, &runWiederherstellen},
+        {u"server-einrichten"_qs,
+         u"Richtet den Datenbankserver für den Büro-Betrieb ein: legt die Tabellen von Ofenring auf einer\n"
+         "  PostgreSQL-Datenbank an, die noch keine hat, und kopiert kq.db, eigentmr.db, orte.db, stdbem.DB\n"
+         "  und die Listen raeume.txt und feuerst.txt eines Datenordners Wert für Wert hinein, alles in\n"
+         "  einer Übertragung. Liest keine Standardeingabe; der Datenordner wird nur gelesen.\n"
+         "  Aufruf: ofenring-cli server-einrichten --server URI --von DATENORDNER\n"
+         "  URI z. B. postgresql://buero@server.local:5432/ofenring; das Passwort kommt aus ~/.pgpass\n"
+         "  oder der Umgebungsvariablen PGPASSWORD.\n"
+         "  Ausgabe: {\"server\", \"source\", \"tables\": [{\"file\", \"table\", \"present\", \"records\"}],\n"
+         "            \"lists\": [{\"file\", \"present\", \"entries\"}]}. Hat die Datenbank schon Tabellen von\n"
+         "            Ofenring, oder sind die Tabellen des Ordners nicht von Ofenring: Status 2; ist der Server\n"
+         "            nicht erreichbar oder scheitert das Anlegen: Status 1."_qs,
+         nullptr, &runServerEinrichten},
     };
     return commands;
 }

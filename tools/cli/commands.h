@@ -31,6 +31,9 @@ CliResult runSichern(const QStringList &arguments);
 // wiederherstellen [--daten DATENORDNER] --von SICHERUNGSORDNER: puts a backup in place.
 CliResult runWiederherstellen(const QStringList &arguments);
 
+// server-einrichten --server URI --von DATENORDNER: sets up the office server.
+CliResult runServerEinrichten(const QStringList &arguments);
+
 // Exit status for bad input (malformed JSON, unknown field, wrong type).
 constexpr int kExitBadInput = 2;
 // Exit status when the output cannot be written (full disk, closed pipe).

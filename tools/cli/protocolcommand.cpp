@@ -2,12 +2,16 @@
 
 #include "commands.h"
 #include "programprotocols.h"
+#include "programsettings.h"
 #include "recordstore.h"
+#include "serverconnection.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 namespace {
 
@@ -19,6 +23,8 @@ struct Options {
     QString pdf;
     QString folder;
     QString dataDir = u"daten"_qs;
+    QString server;   // the office server's URI instead of the data folder
+    bool dataDirGiven = false;
 };
 
 // Reads the options; a message in `error` when they do not make one request.
@@ -53,12 +59,20 @@ bool parseOptions(const QStringList &args, Options &o, QString &error)
         } else if (a == u"--daten"_qs) {
             if (!value(o.dataDir))
                 return false;
+            o.dataDirGiven = true;
+        } else if (a == u"--server"_qs) {
+            if (!value(o.server))
+                return false;
         } else if (a == u"--alle"_qs) {
             o.all = true;
         } else {
             error = u"Unbekannte Option \"%1\"."_qs.arg(a);
             return false;
         }
+    }
+    if (o.dataDirGiven && !o.server.isEmpty()) {
+        error = u"Entweder --daten oder --server angeben, nicht beides."_qs;
+        return false;
     }
     const bool one = o.lfd > 0 && !o.pdf.isEmpty() && !o.all && o.folder.isEmpty();
     const bool every = o.all && !o.folder.isEmpty() && o.lfd == 0 && o.pdf.isEmpty();
@@ -77,6 +91,8 @@ const char *protocolCommandHelp()
            "  protokoll --lfd N --pdf DATEI           das Protokoll des Datensatzes N\n"
            "  protokoll --alle --ordner VERZEICHNIS   je Datensatz eine Datei protokoll-N.pdf\n"
            "  --daten VERZEICHNIS                     Datenverzeichnis (sonst ./daten)\n"
+           "  --server URI                            die Tabellen des Datenbankservers im Büro-Betrieb\n"
+           "                                          (z. B. postgresql://buero@server.local/ofenring)\n"
            "  Datensätze im Luftverbund werden nur berechnet gedruckt.";
 }
 
@@ -98,12 +114,25 @@ int runProtocolCommand(int argc, char **argv)
     if (!parseOptions(app.arguments().mid(2), o, error))
         return fail(kExitBadInput, error);
 
-    const QString table = QDir(o.dataDir).filePath(u"kq.db"_qs);
-    if (!QFileInfo::exists(table))
-        return fail(kExitFailed, u"Die Tabelle %1 gibt es nicht."_qs.arg(table));
+    std::unique_ptr<ServerConnection> server;   // outlives the store that uses it
     RecordStore store;
-    if (!store.open(o.dataDir))
-        return fail(kExitFailed, store.errorString());
+    if (!o.server.isEmpty()) {
+        // The protocols only read: no record is locked, nothing is written.
+        ServerAddress address;
+        if (!ServerAddress::parse(o.server, &address, &error))
+            return fail(kExitBadInput, error);
+        server = std::make_unique<ServerConnection>(address, settings::deskName());
+        if (!server->open())
+            return fail(kExitFailed, server->errorString());
+        if (!store.open(server.get()))
+            return fail(kExitFailed, store.errorString());
+    } else {
+        const QString table = QDir(o.dataDir).filePath(u"kq.db"_qs);
+        if (!QFileInfo::exists(table))
+            return fail(kExitFailed, u"Die Tabelle %1 gibt es nicht."_qs.arg(table));
+        if (!store.open(o.dataDir))
+            return fail(kExitFailed, store.errorString());
+    }
 
     // The letterhead from the settings file and the sketches through the
     // sketch module, as the program prints them.

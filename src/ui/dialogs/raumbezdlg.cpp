@@ -30,6 +30,7 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
     for (QPushButton *b : {ok, cancel})
         b->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &Traumbezdlg::accept);
+    connect(this, &QDialog::finished, this, [this] { m_lists->endEdit(m_kind); });
     connect(cancel, &QPushButton::clicked, this, &Traumbezdlg::reject);
 
     auto *buttons = new QHBoxLayout;
@@ -44,11 +45,15 @@ Traumbezdlg::Traumbezdlg(TextLists *lists, QWidget *parent)
 
 void Traumbezdlg::editList(TextLists::Kind kind)
 {
+    // In office mode one desk edits a list at a time.
+    if (!m_lists->beginEdit(kind, &MessageBox::instance()))
+        return;
     const TextLists::ListFile file = m_lists->editorFile(kind);
     if (file.status == TextLists::ListFile::Refused) {
         // Filling the editor with something else would let "OK" overwrite the file.
         MessageBox::error(file.refusal
                           + u"\n\nUm die Liste hier zu bearbeiten, ersetzen oder löschen Sie die Datei."_qs);
+        m_lists->endEdit(kind);
         return;
     }
     m_kind = kind;

@@ -33,6 +33,7 @@ const QList<Topic> &topics()
         {u"raumbezeichnungen.htm"_qs, u"raumbezeichnungen.htm"_qs, u"Raumbezeichnungen"_qs},
         {u"feuerstaettenliste.htm"_qs, u"feuerstaettenliste.htm"_qs, u"Feuerstättenliste"_qs},
         {u"sicherung.htm"_qs, u"sicherung.htm"_qs, u"Sicherung"_qs},
+        {u"datenbank.htm"_qs, u"datenbank.htm"_qs, u"Datenbank und Büro-Betrieb"_qs},
     };
     return list;
 }

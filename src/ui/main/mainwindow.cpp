@@ -2,6 +2,7 @@
 
 #include "addressimportflow.h"
 #include "catalogstore.h"
+#include "datenbankdlg.h"
 #include "eigentuemerdlg.h"
 #include "fieldbinding.h"
 #include "generalpage.h"
@@ -14,7 +15,9 @@
 #include "recordstore.h"
 #include "programprotocols.h"
 #include "remarkspage.h"
+#include "serverconnection.h"
 #include "settingsfile.h"
+#include "storedialect.h"
 #include "sketchmodule.h"
 #include "sketchpage.h"
 #include "statuspanel.h"
@@ -99,8 +102,13 @@ QList<TableStoreModel::Column> overviewColumns()
 
 } // namespace
 
-TForm1::TForm1(const QString &dataDir, QWidget *parent)
+TForm1::TForm1(const QString &dataDir, QWidget *parent) : TForm1(dataDir, nullptr, parent) {}
+
+TForm1::TForm1(ServerConnection *server, QWidget *parent) : TForm1(u"daten"_qs, server, parent) {}
+
+TForm1::TForm1(const QString &dataDir, ServerConnection *server, QWidget *parent)
     : QMainWindow(parent)
+    , m_server(server)
     , m_dataDir(dataDir)
     , m_lists(dataDir)
 {
@@ -117,6 +125,10 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     for (TableStore *s : {static_cast<TableStore *>(m_kq), static_cast<TableStore *>(m_owners),
                           static_cast<TableStore *>(m_places), static_cast<TableStore *>(m_remarks)})
         s->setPrompter(&MessageBox::instance());
+    if (m_server) {
+        m_server->setPrompter(&MessageBox::instance());
+        m_lists.setServer(m_server);
+    }
 
     buildMenus();
     auto *client = new QWidget(this);
@@ -177,6 +189,7 @@ TForm1::TForm1(const QString &dataDir, QWidget *parent)
     m_remarksPage->refresh();
     createDialogs();
     assignShortcuts();
+    followServer();
 }
 
 TForm1::~TForm1() = default;
@@ -245,6 +258,9 @@ void TForm1::buildMenus()
     connect(action(einst, "feuerstaettenliste", u"&Feuerstättenliste"_qs), &QAction::triggered, this,
             [this] { editTextList(TextLists::ApplianceTypes); });
     connect(action(einst, "betrieb", u"&Betrieb …"_qs), &QAction::triggered, this, &TForm1::showBetrieb);
+    einst->addSeparator();
+    connect(action(einst, "datenbank", u"&Datenbank …"_qs, u"Lokale Tabellen oder Datenbankserver im Büro"_qs),
+            &QAction::triggered, this, [this] { m_databaseDlg->showSettings(); });
 
     QMenu *hilfe = menuBar()->addMenu(u"&?"_qs);
     hilfe->setObjectName(u"hilfemenu"_qs);
@@ -429,6 +445,8 @@ void TForm1::createDialogs()
     m_ownerDlg = new Teigentuemerdlg(m_owners, this);
     m_placeDlg = new Tortslistdlg(m_places, this);
     m_about = new TAboutBox(this);
+    m_databaseDlg = new Tdatenbankdlg(this);
+    connect(m_databaseDlg, &Tdatenbankdlg::helpRequested, this, &TForm1::showHelp);
     m_about->setObjectName(u"TAboutBox"_qs);
     connect(m_ownerDlg, &QDialog::finished, this, [this](int result) {
         if (result == Teigentuemerdlg::Ok && m_ownerPick)
@@ -494,12 +512,19 @@ void TForm1::createDialogs()
 
 void TForm1::openTables(const QString &dataDir)
 {
-    m_tablesOpen = m_kq->open(dataDir);
     // The catalogs are opened even when kq.db failed, so their error (if any)
     // is shown too; the list buttons only work on an open catalog.
-    m_remarks->open(dataDir);
-    m_places->open(dataDir);
-    m_owners->open(dataDir);
+    if (m_server) {
+        m_tablesOpen = m_kq->open(m_server);
+        m_remarks->open(m_server);
+        m_places->open(m_server);
+        m_owners->open(m_server);
+    } else {
+        m_tablesOpen = m_kq->open(dataDir);
+        m_remarks->open(dataDir);
+        m_places->open(dataDir);
+        m_owners->open(dataDir);
+    }
     if (m_tablesOpen)
         m_kq->first();
     // Said now rather than at the first save that fails.
@@ -813,6 +838,39 @@ void TForm1::updateNavigator()
 void TForm1::refreshStatus()
 {
     m_status->showRecord(m_kq->current());
+    m_status->showNotice(officeNotice());
+}
+
+QString TForm1::officeNotice() const
+{
+    if (!m_server)
+        return {};
+    if (m_server->isLost())
+        return u"Keine Verbindung zum Datenbankserver. Es wird im Hintergrund neu verbunden; Ihre Änderungen bleiben "
+               "erhalten."_qs;
+    return m_kq->lockNotice();
+}
+
+void TForm1::followServer()
+{
+    if (!m_server)
+        return;
+    connect(m_kq, &TableStore::lockNoticeChanged, this, &TForm1::refreshStatus);
+    connect(m_server, &ServerConnection::connectionLost, this, &TForm1::refreshStatus);
+    connect(m_server, &ServerConnection::reconnected, this, &TForm1::refreshStatus);
+    // Another desk's save of the record shown here: the sketch is drawn anew too.
+    connect(m_kq, &TableStore::changedElsewhere, this, [this](int key) {
+        if (key == m_kq->currentKey() && m_sketchPage && activePage() == Zeichnung)
+            m_sketchPage->drawPreview();
+    });
+    // A list saved at another desk is offered here at once.
+    connect(m_server, &ServerConnection::changed, this, [this](const QString &table, QChar, int key, const QString &) {
+        if (table != serverschema::listsTable || (key != TextLists::RoomNames && key != TextLists::ApplianceTypes))
+            return;
+        m_lists.load(TextLists::Kind(key));
+        if (m_luftverbund)
+            m_luftverbund->loadTextLists(m_lists);
+    });
 }
 
 // --- quick search ----------------------------------------------------------------

@@ -23,6 +23,7 @@ class RecordNavigator;
 class RecordStore;
 class RemarksPage;
 class RestoreBackupDialog;
+class ServerConnection;
 class SketchModule;
 namespace report {
 class Protocols;
@@ -33,6 +34,7 @@ class StoreGrid;
 class TableStore;
 class TAboutBox;
 class Tbetriebdlg;
+class Tdatenbankdlg;
 class Teigentuemerdlg;
 class Tkopfzeilendlg;
 class Tortslistdlg;
@@ -52,7 +54,12 @@ public:
 
     // Creates the window and its dialogs and opens the tables of `dataDir`.
     explicit TForm1(const QString &dataDir = QStringLiteral("daten"), QWidget *parent = nullptr);
+    // Office mode: the tables on the server of `server` (an open connection
+    // that outlives the window); without one, the tables of ./daten.
+    explicit TForm1(ServerConnection *server, QWidget *parent = nullptr);
     ~TForm1() override;
+
+    ServerConnection *server() const { return m_server; }
 
     // False when kq.db could not be opened (the error has been shown).
     bool tablesOpen() const { return m_tablesOpen; }
@@ -150,6 +157,11 @@ protected:
 private:
     enum PlaceTarget { NoPlaceTarget, SitePlace, OwnerPlace };
 
+    TForm1(const QString &dataDir, ServerConnection *server, QWidget *parent);
+    // Office mode: what the other desks do shows here.
+    void followServer();
+    QString officeNotice() const;
+
     void buildMenus();
     void assignShortcuts();
     QWidget *buildToolbar();
@@ -188,6 +200,7 @@ private:
     void takeOwner();
     void takePlace(PlaceTarget target);
 
+    ServerConnection *m_server = nullptr;
     RecordStore *m_kq = nullptr;
     CatalogStore *m_owners = nullptr;
     CatalogStore *m_places = nullptr;
@@ -232,6 +245,7 @@ private:
     Tortslistdlg *m_placeDlg = nullptr;
     Traumbezdlg *m_listDlg = nullptr;
     TAboutBox *m_about = nullptr;
+    Tdatenbankdlg *m_databaseDlg = nullptr;
     TVolDialog *m_volDialog = nullptr;
     Tkopfzeilendlg *m_headerDlg = nullptr;
     RestoreBackupDialog *m_backupDlg = nullptr;

@@ -23,11 +23,6 @@ struct WaitCursor {
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-bool officeMode()
-{
-    return !settings::databaseServer().isEmpty();
-}
-
 QString shownFolder(const QString &path)
 {
     return QDir::toNativeSeparators(QDir::cleanPath(QDir(path).absolutePath()));
@@ -37,7 +32,7 @@ QString shownFolder(const QString &path)
 
 void TForm1::dailyBackup()
 {
-    if (!m_tablesOpen || officeMode())
+    if (!m_tablesOpen || m_server)
         return;
     Backup backup(m_dataDir);
     if (!backup.isDue())
@@ -74,7 +69,7 @@ bool TForm1::finishAllEditing()
 
 void TForm1::makeBackup()
 {
-    if (officeMode()) {
+    if (m_server) {
         MessageBox::information(RestoreBackupDialog::officeNote());
         return;
     }
@@ -106,7 +101,7 @@ void TForm1::showRestoreBackup()
         });
     }
     Backup backup(m_dataDir);
-    if (officeMode())
+    if (m_server)
         m_backupDlg->showOfficeNote();
     else
         m_backupDlg->showBackups(backup.list(), shownFolder(backup.root()));
@@ -115,7 +110,7 @@ void TForm1::showRestoreBackup()
 
 bool TForm1::restoreBackup(const Backup::Info &chosen)
 {
-    if (officeMode())
+    if (m_server)
         return false;
     const QString when = Backup::madeText(chosen);
     if (MessageBox::question(u"Die Daten vom %1 ersetzen die heutigen. Die heutigen werden vorher gesichert."_qs.arg(when),

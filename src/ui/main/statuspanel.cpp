@@ -59,6 +59,16 @@ StatusPanel::StatusPanel(QWidget *parent)
     m_count->setObjectName(u"status_anzahl"_qs);
     m_count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     grid->addWidget(m_count, 0, 6, 2, 1);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(u"status_hinweis"_qs);
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    QFont noticeFont = m_notice->font();
+    noticeFont.setBold(true);
+    m_notice->setFont(noticeFont);
+    m_notice->hide();
+    // A line of its own under the record, across the whole panel.
+    grid->addWidget(m_notice, 2, 0, 1, 7);
     // Each text column takes a fifth of the room the headings leave, the
     // rest stays free on the right, so the two blocks keep together.
     for (int column : {1, 2, 4, 5, 6})
@@ -85,4 +95,20 @@ void StatusPanel::showRecord(const Record &r)
 void StatusPanel::showCount(const QString &text)
 {
     m_count->setText(text);
+}
+
+void StatusPanel::showNotice(const QString &text)
+{
+    if (text == m_notice->text() && m_notice->isVisibleTo(this) == !text.isEmpty())
+        return;
+    m_notice->setText(text);
+    m_notice->setToolTip(text);
+    m_notice->setVisible(!text.isEmpty());
+    // The panel grows by the notice's line while there is one.
+    setFixedHeight(qMax(50, layout()->sizeHint().height()));
+}
+
+QString StatusPanel::notice() const
+{
+    return m_notice->text();
 }

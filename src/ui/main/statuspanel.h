@@ -16,8 +16,13 @@ public:
     // At the right end: how many records the search found ("n von N
     // Datensätzen"); empty without a search.
     void showCount(const QString &text);
+    // A notice beside the record (office mode: another desk edits it, or the
+    // connection to the server is lost); empty: none.
+    void showNotice(const QString &text);
+    QString notice() const;
 
 private:
+    QLabel *m_notice = nullptr;
     QLabel *m_site[4] = {};
     QLabel *m_owner[4] = {};
     QLabel *m_count = nullptr;

@@ -35,7 +35,6 @@ private slots:
 
     void restoreThroughTheMenuKeepsTodaysDataFirst();
     void dailyBackupOnceADayAndItsFailureSaidOnce();
-    void officeModeLeavesTheBackupsToTheServer();
 
 private:
     UiTestDir m_dir;
@@ -138,30 +137,6 @@ void TestBackupUi::dailyBackupOnceADayAndItsFailureSaidOnce()
     QVERIFY2(shown.first().startsWith(u"Die tägliche Sicherung ist fehlgeschlagen. Die Daten lassen sich nicht sichern."_qs),
              qPrintable(shown.first()));
     QVERIFY(QFileInfo(u"daten/sicherung"_qs).isFile());
-}
-
-void TestBackupUi::officeModeLeavesTheBackupsToTheServer()
-{
-    seedRecords({{{u"A_Name"_qs, u"Anlage 1"_qs}}});
-    QDir().mkpath(QFileInfo(settings::programSettingsFilePath()).path());
-    SettingsFile file(settings::programSettingsFilePath());
-    file.setValue(u"Datenbank"_qs, u"Server"_qs, u"postgresql://buero/ofenring"_qs);
-    QVERIFY(file.save());
-
-    TForm1 w;
-    w.show();
-    w.dailyBackup();
-    findNamed<QAction>(&w, "sicherunganlegen")->trigger();
-    QCOMPARE(MessageBox::shownTexts(), QStringList{RestoreBackupDialog::officeNote()});
-    QVERIFY(RestoreBackupDialog::officeNote().contains(u"pg_dump"_qs));
-
-    findNamed<QAction>(&w, "sicherungwiederherstellen")->trigger();
-    auto *dialog = findNamed<RestoreBackupDialog>(&w, "sicherungdlg");
-    QCOMPARE(findNamed<QLabel>(dialog, "hinweis")->text(), RestoreBackupDialog::officeNote());
-    QVERIFY(!findNamed<QTreeWidget>(dialog, "sicherungsliste")->isVisible());
-    QVERIFY(!findNamed<QPushButton>(dialog, "wiederherstellenbtn")->isEnabled());
-    dialog->reject();
-    QVERIFY(!QFileInfo::exists(u"daten/sicherung"_qs));
 }
 
 int main(int argc, char *argv[])

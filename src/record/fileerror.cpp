@@ -135,4 +135,23 @@ bool writeReplacing(const QString &path, const QByteArray &bytes, QString *why)
     return true;
 }
 
+bool makeFolders(const QString &path, QString *why)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    QString made;
+    for (const QString &part : absolute.split(u'/', Qt::SkipEmptyParts)) {
+        made += u'/' + part;
+        const QByteArray native = QFile::encodeName(made);
+        struct stat st {};
+        if (::stat(native.constData(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                return fail(why, ENOTDIR);
+            continue;
+        }
+        if (::mkdir(native.constData(), 0777) != 0 && errno != EEXIST)
+            return fail(why, errno);
+    }
+    return true;
+}
+
 } // namespace fileerror

@@ -22,4 +22,9 @@ QString sentence(int error);
 // temporary file is removed again.
 bool writeReplacing(const QString &path, const QByteArray &bytes, QString *why);
 
+// Makes the folder `path` and the folders above it that are missing.  False
+// with the German sentence in `why` when one cannot be made, or when a file
+// stands where a folder must be.
+bool makeFolders(const QString &path, QString *why);
+
 } // namespace fileerror

@@ -187,6 +187,9 @@ void TestCliProtocol::refusals_data()
                                        << u"Die Datei gibt/es/nicht.pdf kann nicht geschrieben werden: Der Ordner fehlt."_qs;
     QTest::newRow("ein Ordner") << QStringList{u"--lfd"_qs, u"1"_qs, u"--pdf"_qs, u"daten"_qs} << 1
                                 << u"Die Datei daten kann nicht geschrieben werden: An dieser Stelle steht ein Ordner."_qs;
+    QTest::newRow("Datei statt Ordner") << QStringList{u"--alle"_qs, u"--ordner"_qs, u"daten/kq.db/pdf"_qs} << 1
+                                        << u"Das Verzeichnis daten/kq.db/pdf kann nicht angelegt werden: Ein Teil des Pfades ist "
+                                           "kein Ordner."_qs;
 }
 
 void TestCliProtocol::refusals()

@@ -1,6 +1,7 @@
 #include "protocolcommand.h"
 
 #include "commands.h"
+#include "fileerror.h"
 #include "programprotocols.h"
 #include "programsettings.h"
 #include "recordstore.h"
@@ -163,8 +164,8 @@ int runProtocolCommand(int argc, char **argv)
         return write(o.lfd, o.pdf) ? 0 : kExitFailed;
     }
 
-    if (!QDir().mkpath(o.folder))
-        return fail(kExitFailed, u"Das Verzeichnis %1 kann nicht angelegt werden."_qs.arg(o.folder));
+    if (QString why; !fileerror::makeFolders(o.folder, &why))
+        return fail(kExitFailed, u"Das Verzeichnis %1 kann nicht angelegt werden: %2"_qs.arg(o.folder, why));
     bool allWritten = true;
     const QVector<int> keys = store.keys();
     for (int key : keys) {

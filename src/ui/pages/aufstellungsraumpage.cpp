@@ -404,18 +404,18 @@ void AufstellungsraumPage::apply(const PageState &state, bool showOpeningTexts)
         }
     }
 
-    auto control = [&](const char16_t *name) { return state.controls.value(QString::fromUtf16(name)); };
-    m_neighbour->setEnabled(control(u"NRaktiv").enabled);
-    m_neighbourPanel->setVisible(control(u"hrnrpanel").visible);
-    m_throughNeighbour->setEnabled(control(u"hrnrzuluft").enabled);
-    m_goalWithNeighbour->setEnabled(control(u"arnrsz1checkbox").enabled);
-    m_goalOutside->setEnabled(control(u"arsz1freibox").enabled);
-    m_openingCount->setEnabled(control(u"hrllanzahl").enabled);
+    const installationroom::PageControls &control = state.controls;
+    m_neighbour->setEnabled(control.NRaktiv.enabled);
+    m_neighbourPanel->setVisible(control.hrnrpanel.visible);
+    m_throughNeighbour->setEnabled(control.hrnrzuluft.enabled);
+    m_goalWithNeighbour->setEnabled(control.arnrsz1checkbox.enabled);
+    m_goalOutside->setEnabled(control.arsz1freibox.enabled);
+    m_openingCount->setEnabled(control.hrllanzahl.enabled);
     for (QWidget *w : std::as_const(m_singleOpeningRow))
-        w->setVisible(control(u"hrloeffs").visible);
-    m_supply->setEnabled(control(u"hrll").enabled);
+        w->setVisible(control.hrloeffs.visible);
+    m_supply->setEnabled(control.hrll.enabled);
     for (QWidget *w : std::as_const(m_ducts[1].column))
-        w->setVisible(control(u"hrllname2").visible);
+        w->setVisible(control.hrllname2.visible);
     m_ductDisplayEnabled[0] = state.duct1DisplayEnabled;
     m_ductDisplayEnabled[1] = state.duct2DisplayEnabled;
     m_ducts[0].area->setEnabled(m_ductDisplayEnabled[0]);

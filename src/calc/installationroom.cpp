@@ -140,9 +140,8 @@ bool Evaluation::pass(bool fullEvaluation)
 bool Evaluation::enablingRules()
 {
     const Record &r = state.record;
-    QMap<QString, ControlState> &c = state.controls;
-    for (const QString &name : controlNames())
-        c[name] = ControlState{};
+    PageControls &c = state.controls;
+    c = PageControls{};
 
     const bool neighbourChecked = r.boolean(u"Hrnrvorhanden"_qs);
     const bool hrsz1 = r.boolean(u"Hrsz1"_qs);
@@ -158,28 +157,28 @@ bool Evaluation::enablingRules()
         roomOk = !volumeRead || volume + kTolerance >= output;
     }
 
-    c[u"NRaktiv"_qs].enabled = small;
-    c[u"hrnrpanel"_qs].visible = small && neighbourChecked;
-    c[u"hrnrzuluft"_qs].enabled = small && neighbourChecked;
-    c[u"arnrsz1checkbox"_qs].enabled = !hrsz1;
-    c[u"arsz1freibox"_qs].enabled =
-        !hrsz1 && !(neighbourChecked && c[u"arnrsz1checkbox"_qs].enabled && r.boolean(u"Hrnrsz1"_qs));
+    c.NRaktiv.enabled = small;
+    c.hrnrpanel.visible = small && neighbourChecked;
+    c.hrnrzuluft.enabled = small && neighbourChecked;
+    c.arnrsz1checkbox.enabled = !hrsz1;
+    c.arsz1freibox.enabled =
+        !hrsz1 && !(neighbourChecked && c.arnrsz1checkbox.enabled && r.boolean(u"Hrnrsz1"_qs));
 
     bool forced = false;
     if (!small && !roomOk)
         forced = force(u"Hrllanzahl"_qs, 2) || forced;
-    c[u"hrllanzahl"_qs].enabled = small || roomOk;
-    c[u"hrloeffs"_qs].visible = small || roomOk;
+    c.hrllanzahl.enabled = small || roomOk;
+    c.hrloeffs.visible = small || roomOk;
 
     if (!small && roomDecided && !hrsz1)
         forced = force(u"Hrll"_qs, 0) || forced;
-    c[u"hrll"_qs].enabled = small || roomOk;
+    c.hrll.enabled = small || roomOk;
 
     const bool twoOpenings = selection(r, u"Hrllanzahl"_qs) == 2;
-    c[u"hrllname2"_qs].visible = twoOpenings;
-    c[u"hrlls2"_qs].visible = twoOpenings;
-    c[u"hrllS"_qs].enabled = state.duct1DisplayEnabled;
-    c[u"hrlls2"_qs].enabled = state.duct2DisplayEnabled;
+    c.hrllname2.visible = twoOpenings;
+    c.hrlls2.visible = twoOpenings;
+    c.hrllS.enabled = state.duct1DisplayEnabled;
+    c.hrlls2.enabled = state.duct2DisplayEnabled;
 
     const std::optional<int> variant = selection(r, u"Hrll"_qs);
     state.notebookPage = variant == 1 ? 1 : 0;
@@ -204,7 +203,7 @@ void Evaluation::openingsAndDucts()
     write(u"HrloeffS"_qs, numfmt::parse(state.singleOpeningText, &v) ? QVariant(v) : QVariant());
     write(u"Hrloeffs2"_qs, numfmt::parse(state.twoOpeningsText, &v) ? QVariant(v) : QVariant());
 
-    const bool throughNeighbour = state.controls[u"hrnrzuluft"_qs].enabled && r.boolean(u"Hrnrzuluft"_qs);
+    const bool throughNeighbour = state.controls.hrnrzuluft.enabled && r.boolean(u"Hrnrzuluft"_qs);
     write(u"Hrsz1insfreie"_qs, twoOpenings && selection(r, u"Hrll"_qs) == 0 && !throughNeighbour);
 
     // Ducts, whatever supply variant is selected: each sized for the opening
@@ -230,8 +229,8 @@ void Evaluation::openingsAndDucts()
         if (state.duct2.settled)
             state.duct2DisplayEnabled = true;
     }
-    state.controls[u"hrllS"_qs].enabled = state.duct1DisplayEnabled;
-    state.controls[u"hrlls2"_qs].enabled = state.duct2DisplayEnabled;
+    state.controls.hrllS.enabled = state.duct1DisplayEnabled;
+    state.controls.hrlls2.enabled = state.duct2DisplayEnabled;
 }
 
 QString countText(const Record &r, const QString &field)
@@ -308,12 +307,22 @@ DuctSizing sizeVentilationDuct(double openingSize, double equivalentLength, std:
     return d;
 }
 
-const QStringList &controlNames()
+std::span<const NamedControl> namedControls()
 {
-    static const QStringList names = {u"NRaktiv"_qs, u"hrnrpanel"_qs, u"hrnrzuluft"_qs, u"arnrsz1checkbox"_qs,
-                                      u"arsz1freibox"_qs, u"hrllanzahl"_qs, u"hrloeffs"_qs, u"hrll"_qs,
-                                      u"hrllname2"_qs, u"hrllS"_qs, u"hrlls2"_qs};
-    return names;
+    static constexpr NamedControl controls[] = {
+        {u"NRaktiv", &PageControls::NRaktiv},
+        {u"hrnrpanel", &PageControls::hrnrpanel},
+        {u"hrnrzuluft", &PageControls::hrnrzuluft},
+        {u"arnrsz1checkbox", &PageControls::arnrsz1checkbox},
+        {u"arsz1freibox", &PageControls::arsz1freibox},
+        {u"hrllanzahl", &PageControls::hrllanzahl},
+        {u"hrloeffs", &PageControls::hrloeffs},
+        {u"hrll", &PageControls::hrll},
+        {u"hrllname2", &PageControls::hrllname2},
+        {u"hrllS", &PageControls::hrllS},
+        {u"hrlls2", &PageControls::hrlls2},
+    };
+    return controls;
 }
 
 } // namespace installationroom

@@ -2,10 +2,10 @@
 
 #include "record.h"
 
-#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -19,7 +19,7 @@
 // calls evaluate() and applies the PageState: it writes `writtenFields` from
 // `record` into the store, selects the values in `forcedSelections` without
 // treating them as new clicks (evaluate() has already run again with them),
-// sets each control in `controls`, shows `notebookPage` and keeps
+// sets each control of `controls`, shows `notebookPage` and keeps
 // `ductDisplayEnabled` for the next call.  When another record becomes current
 // or the window is first shown it calls enablenr() instead.
 
@@ -65,6 +65,28 @@ struct ControlState {
     bool visible = true;
 };
 
+// The controls of the page whose state the rules decide, each under the name
+// the page gives it.
+struct PageControls {
+    ControlState NRaktiv;
+    ControlState hrnrpanel;
+    ControlState hrnrzuluft;
+    ControlState arnrsz1checkbox;
+    ControlState arsz1freibox;
+    ControlState hrllanzahl;
+    ControlState hrloeffs;   // with its labels "1 x" and "cm²   oder"
+    ControlState hrll;
+    ControlState hrllname2;  // standing for the whole second-duct column
+    ControlState hrllS;
+    ControlState hrlls2;
+};
+
+// A control of PageControls with its name, for listing them by name.
+struct NamedControl {
+    const char16_t *name;
+    ControlState PageControls::*member;
+};
+
 // One ventilation duct as the iteration left it.
 struct DuctSizing {
     bool computed = false;  // false: skipped (no opening size, or inputs unreadable)
@@ -79,10 +101,7 @@ struct PageState {
     Record record;             // the input record with every write applied
     QStringList writtenFields; // fields the evaluation wrote, in order of first write
 
-    // By control name: NRaktiv, hrnrpanel, hrnrzuluft, arnrsz1checkbox,
-    // arsz1freibox, hrllanzahl, hrloeffs (with its labels "1 x" and "cm²   oder"),
-    // hrll, hrllname2 (standing for the whole second-duct column), hrllS, hrlls2.
-    QMap<QString, ControlState> controls;
+    PageControls controls;
 
     // Selections the rules forced (field name, value), already written and
     // already evaluated once more as a click would.
@@ -131,7 +150,7 @@ double ductEquivalentLength(double length, int bends90, int bends45, int grilles
 DuctSizing sizeVentilationDuct(double openingSize, double equivalentLength,
                                std::optional<double> previous = std::nullopt);
 
-// The control names of PageState::controls, in page order.
-const QStringList &controlNames();
+// Every control of PageControls with its name, in page order.
+std::span<const NamedControl> namedControls();
 
 } // namespace installationroom

@@ -92,17 +92,17 @@ void TestInstallationRoom::roomAndOpenings()
     QCOMPARE(s.twoOpeningsText, each);
     QCOMPARE(s.record.number(u"HrloeffS"_qs), QLocale(QLocale::German).toDouble(single));
     QCOMPARE(s.record.number(u"Hrloeffs2"_qs), QLocale(QLocale::German).toDouble(each));
-    QCOMPARE(s.controls[u"NRaktiv"_qs].enabled, neighbourAvailable);
-    QCOMPARE(s.controls[u"hrnrpanel"_qs].visible, neighbourAvailable);
-    QCOMPARE(s.controls[u"hrnrzuluft"_qs].enabled, neighbourAvailable);
+    QCOMPARE(s.controls.NRaktiv.enabled, neighbourAvailable);
+    QCOMPARE(s.controls.hrnrpanel.visible, neighbourAvailable);
+    QCOMPARE(s.controls.hrnrzuluft.enabled, neighbourAvailable);
     if (hrsz1) {
         // With the room big enough nothing is forced and both choices stay free.
         QVERIFY(s.forcedSelections.empty());
         QCOMPARE(s.record.integer(u"Hrllanzahl"_qs), 1);
         QCOMPARE(s.record.integer(u"Hrll"_qs), 1);
-        QVERIFY(s.controls[u"hrllanzahl"_qs].enabled);
-        QVERIFY(s.controls[u"hrll"_qs].enabled);
-        QVERIFY(s.controls[u"hrloeffs"_qs].visible);
+        QVERIFY(s.controls.hrllanzahl.enabled);
+        QVERIFY(s.controls.hrll.enabled);
+        QVERIFY(s.controls.hrloeffs.visible);
         QCOMPARE(s.notebookPage, 1);
         QCOMPARE(s.passes, 1);
     }
@@ -118,11 +118,11 @@ void TestInstallationRoom::tooSmallRoomAboveFiftyForcesTwoOpeningsToOutside()
     const std::vector<std::pair<QString, int>> forced = {{u"Hrllanzahl"_qs, 2}, {u"Hrll"_qs, 0}};
     QCOMPARE(s.forcedSelections, forced);
     QVERIFY(s.passes > 1);
-    QVERIFY(!s.controls[u"hrllanzahl"_qs].enabled);
-    QVERIFY(!s.controls[u"hrll"_qs].enabled);
-    QVERIFY(!s.controls[u"hrloeffs"_qs].visible);
-    QVERIFY(s.controls[u"hrllname2"_qs].visible);
-    QVERIFY(s.controls[u"hrlls2"_qs].visible);
+    QVERIFY(!s.controls.hrllanzahl.enabled);
+    QVERIFY(!s.controls.hrll.enabled);
+    QVERIFY(!s.controls.hrloeffs.visible);
+    QVERIFY(s.controls.hrllname2.visible);
+    QVERIFY(s.controls.hrlls2.visible);
     QCOMPARE(s.notebookPage, 0);
     // The re-run with the forced choices decides the result over openings to outside.
     QCOMPARE(s.record.boolean(u"Hrsz1insfreie"_qs), true);
@@ -171,17 +171,17 @@ void TestInstallationRoom::neighbourRoom()
     const PageState s = evaluate(in);
     QCOMPARE(s.record.boolean(u"Hrsz1"_qs), false);
     QCOMPARE(s.record.boolean(u"Hrnrsz1"_qs), hrnrsz1);
-    QVERIFY(s.controls[u"arnrsz1checkbox"_qs].enabled);
-    QCOMPARE(s.controls[u"arsz1freibox"_qs].enabled, freeBoxEnabled);
-    QVERIFY(s.controls[u"hrnrpanel"_qs].visible);
+    QVERIFY(s.controls.arnrsz1checkbox.enabled);
+    QCOMPARE(s.controls.arsz1freibox.enabled, freeBoxEnabled);
+    QVERIFY(s.controls.hrnrpanel.visible);
 
     // Without the neighbour room its result is left alone.
     in.record.setBoolean(u"Hrnrvorhanden"_qs, false);
     const PageState off = evaluate(in);
     QCOMPARE(off.record.boolean(u"Hrnrsz1"_qs), !hrnrsz1);
-    QVERIFY(!off.controls[u"hrnrpanel"_qs].visible);
-    QVERIFY(!off.controls[u"hrnrzuluft"_qs].enabled);
-    QVERIFY(off.controls[u"arsz1freibox"_qs].enabled);
+    QVERIFY(!off.controls.hrnrpanel.visible);
+    QVERIFY(!off.controls.hrnrzuluft.enabled);
+    QVERIFY(off.controls.arsz1freibox.enabled);
 }
 
 void TestInstallationRoom::openingsToOutside_data()
@@ -246,11 +246,11 @@ void TestInstallationRoom::ducts()
     QVERIFY(s.duct1.settled);
     QVERIFY(s.duct1.steps <= 15);
     QVERIFY(s.duct1DisplayEnabled);
-    QVERIFY(s.controls[u"hrllS"_qs].enabled);
+    QVERIFY(s.controls.hrllS.enabled);
     QCOMPARE(s.duct2.computed, !duct2.isEmpty());
     QCOMPARE(s.record.displayText(u"Hrlls2"_qs), duct2);
     QCOMPARE(s.duct2DisplayEnabled, !duct2.isEmpty());
-    QCOMPARE(s.controls[u"hrlls2"_qs].visible, openings == 2);
+    QCOMPARE(s.controls.hrlls2.visible, openings == 2);
     if (openings == 2) {
         // Duct 2 continues from duct 1's value, so an equal duct settles at once.
         QCOMPARE(s.duct2.steps, 1);
@@ -269,7 +269,7 @@ void TestInstallationRoom::ductThatDoesNotSettleLeavesItsDisplayAsItWas()
     in.duct1DisplayEnabled = true;  // once enabled it is not disabled again
     const PageState s = evaluate(in);
     QVERIFY(s.duct1DisplayEnabled);
-    QVERIFY(s.controls[u"hrllS"_qs].enabled);
+    QVERIFY(s.controls.hrllS.enabled);
     QCOMPARE(s.duct1.text, QString::number(d.area, 'f', 1).replace(u'.', u','));
 }
 
@@ -330,9 +330,9 @@ void TestInstallationRoom::volumeNotYetTyped()
     QVERIFY(s.forcedSelections.empty());
     QCOMPARE(s.record.integer(u"Hrllanzahl"_qs), 1);
     QCOMPARE(s.record.integer(u"Hrll"_qs), 1);
-    QVERIFY(s.controls[u"hrllanzahl"_qs].enabled);
-    QVERIFY(s.controls[u"hrll"_qs].enabled);
-    QVERIFY(s.controls[u"hrloeffs"_qs].visible);
+    QVERIFY(s.controls.hrllanzahl.enabled);
+    QVERIFY(s.controls.hrll.enabled);
+    QVERIFY(s.controls.hrloeffs.visible);
 
     // Typing the volume then completes the evaluation.
     in.volumeText = u"100"_qs;
@@ -355,8 +355,8 @@ void TestInstallationRoom::enablingRulesAlone()
     QVERIFY(s.writtenFields.isEmpty());
     QCOMPARE(s.record, ok);
     QCOMPARE(s.notebookPage, 1);
-    QVERIFY(s.controls[u"NRaktiv"_qs].enabled);
-    QVERIFY(!s.controls[u"hrllname2"_qs].visible);
+    QVERIFY(s.controls.NRaktiv.enabled);
+    QVERIFY(!s.controls.hrllname2.visible);
 
     // A stored record above 50 kW with too small a room: the forced choices
     // count as clicks, so the evaluation runs and writes its results.

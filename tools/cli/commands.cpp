@@ -254,9 +254,9 @@ CliResult runAufstellraum(const QByteArray &input)
         return badInput(u"\"event\" muss \"HRleistungChange\" oder \"enablenr\" sein."_qs);
 
     QJsonObject controls;
-    for (const QString &name : installationroom::controlNames()) {
-        const installationroom::ControlState c = s.controls.value(name);
-        controls.insert(name, QJsonObject{{u"enabled"_qs, c.enabled}, {u"visible"_qs, c.visible}});
+    for (const installationroom::NamedControl &named : installationroom::namedControls()) {
+        const installationroom::ControlState &c = s.controls.*named.member;
+        controls.insert(QString::fromUtf16(named.name), QJsonObject{{u"enabled"_qs, c.enabled}, {u"visible"_qs, c.visible}});
     }
     QJsonObject forced;
     for (const auto &[field, value] : s.forcedSelections)

@@ -8,6 +8,7 @@
 #include "storegrid.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -127,6 +128,44 @@ QWidget *CatalogListDialog::gridPage(const char *objectName)
         });
     }
     return page;
+}
+
+void CatalogListDialog::addPages(const char *listName, const QString &listCaption, const QList<DetailRow> &rows)
+{
+    m_pages->addTab(gridPage(listName), listCaption);
+    m_pages->addTab(detailsPage(rows), u"&Details"_qs);
+}
+
+QWidget *CatalogListDialog::detailsPage(const QList<DetailRow> &rows)
+{
+    auto *details = new QWidget;
+    details->setObjectName(u"details"_qs);
+    auto *form = new QFormLayout(details);
+    auto field = [this](const QString &name) {
+        auto *edit = new QLineEdit;
+        edit->setObjectName(name.toLower() + u"edit"_qs);
+        m_bindings->add<LineEditBinding>(name, edit);
+        return edit;
+    };
+    for (const DetailRow &row : rows) {
+        if (row.fields.size() == 1) {
+            form->addRow(row.caption, field(row.fields.first()));
+            continue;
+        }
+        auto *line = new QHBoxLayout;
+        QLineEdit *first = nullptr;
+        for (const QString &name : row.fields) {
+            QLineEdit *edit = field(name);
+            if (!first) {
+                first = edit;
+                if (row.firstWidth > 0)
+                    edit->setMaximumWidth(row.firstWidth);
+            }
+            line->addWidget(edit);
+        }
+        form->addRow(buddyLabel(row.caption, first), line);
+    }
+    return details;
 }
 
 void CatalogListDialog::finishLayout()

@@ -2,7 +2,9 @@
 
 #include "dialogbase.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class BindingSet;
 class CatalogStore;
@@ -51,17 +53,26 @@ public:
 protected:
     CatalogListDialog(CatalogStore *store, const QString &helpTopic, QWidget *parent);
 
-    // Called by the subclass once its pages exist.
+    // A line of the page "Details": its caption with the Alt key and the
+    // catalog fields typed into it, side by side, the first one at most
+    // `firstWidth` wide when that is set.  Each field is a line edit named
+    // after the field in lower case and "edit" ("Plz": "plzedit").
+    struct DetailRow {
+        QString caption;
+        QStringList fields;
+        int firstWidth = 0;
+    };
+
+    // Called by the subclass with its grid, before addPages().
     void setGrid(StoreGrid *grid);
-    // The grid with the line under it that says how the list works.
-    QWidget *gridPage(const char *objectName);
+    // The two pages: the grid on the page listName with listCaption as its
+    // title, and the page "&Details" with one line per row, bound to the catalog.
+    void addPages(const char *listName, const QString &listCaption, const QList<DetailRow> &rows);
     void finishLayout();
     // Called after the pending changes were saved or dropped on closing.
     virtual void afterClosing() {}
     // Puts the keyboard focus on the grid or the first detail field of the shown page.
     void focusCurrentPage();
-    // A label with an Alt mnemonic for a detail field that sits in a row of its own layout.
-    static QLabel *buddyLabel(const QString &text, QWidget *field);
 
     CatalogStore *m_store;
     QTabWidget *m_pages = nullptr;
@@ -70,6 +81,11 @@ protected:
 
 private:
     void insertEntry();
+    // The grid with the line under it that says how the list works.
+    QWidget *gridPage(const char *objectName);
+    QWidget *detailsPage(const QList<DetailRow> &rows);
+    // A label with an Alt mnemonic for a detail field that sits in a row of its own layout.
+    static QLabel *buddyLabel(const QString &text, QWidget *field);
 
     RecordNavigator *m_navigator = nullptr;
     QCheckBox *m_confirm = nullptr;

@@ -1,17 +1,11 @@
 #include "eigentuemerdlg.h"
 
 #include "catalogstore.h"
-#include "fieldbinding.h"
 #include "storegrid.h"
 
-#include <QFormLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMouseEvent>
-#include <QTabWidget>
 #include <QToolTip>
 
 namespace {
@@ -48,30 +42,15 @@ Teigentuemerdlg::Teigentuemerdlg(CatalogStore *owners, QWidget *parent)
     header->viewport()->installEventFilter(this);
     connect(header, &QHeaderView::sectionClicked, this, &Teigentuemerdlg::titleClicked);
 
-    m_pages->addTab(gridPage("liste"), u"&Liste"_qs);
-
-    auto *details = new QWidget;
-    details->setObjectName(u"details"_qs);
-    auto *form = new QFormLayout(details);
-    auto field = [this](const QString &name) {
-        auto *edit = new QLineEdit;
-        edit->setObjectName(name.toLower() + u"edit"_qs);
-        m_bindings->add<LineEditBinding>(name, edit);
-        return edit;
-    };
-    form->addRow(u"&Anrede"_qs, field(u"Anrede"_qs));
-    form->addRow(u"&Name"_qs, field(u"Name"_qs));
-    form->addRow(u"&Zusatz"_qs, field(u"Zusatz"_qs));
-    form->addRow(u"&Straße"_qs, field(u"Strasse"_qs));
-    auto *plzOrt = new QHBoxLayout;
-    QLineEdit *plz = field(u"Plz"_qs);
-    plz->setMaximumWidth(80);
-    plzOrt->addWidget(plz);
-    plzOrt->addWidget(field(u"Ort"_qs));
-    form->addRow(buddyLabel(u"&PLZ, Ort"_qs, plz), plzOrt);
-    form->addRow(u"&Tel."_qs, field(u"Tel"_qs));
-    form->addRow(u"&Fax."_qs, field(u"Fax"_qs));
-    m_pages->addTab(details, u"&Details"_qs);
+    addPages("liste", u"&Liste"_qs, {
+        {u"&Anrede"_qs, {u"Anrede"_qs}},
+        {u"&Name"_qs, {u"Name"_qs}},
+        {u"&Zusatz"_qs, {u"Zusatz"_qs}},
+        {u"&Straße"_qs, {u"Strasse"_qs}},
+        {u"&PLZ, Ort"_qs, {u"Plz"_qs, u"Ort"_qs}, 80},
+        {u"&Tel."_qs, {u"Tel"_qs}},
+        {u"&Fax."_qs, {u"Fax"_qs}},
+    });
 
     finishLayout();
 }

@@ -85,20 +85,75 @@ QWidget *AufstellungsraumPage::labelled(QLineEdit *edit, const QString &label, c
     return box;
 }
 
-void AufstellungsraumPage::build()
+QLineEdit *AufstellungsraumPage::numberEdit(const char *name, QWidget *parent, int maxLength)
 {
     const QFontMetrics fm(font());
     const int numberWidth = fm.horizontalAdvance(u"00000,00"_qs) + 12;
-    auto numberEdit = [&](const char *name, QWidget *parent, int maxLength = 0) {
-        auto *e = new QLineEdit(parent);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setFixedWidth(numberWidth);
-        e->setAlignment(Qt::AlignRight);
-        if (maxLength > 0)
-            e->setMaxLength(maxLength);
-        return e;
-    };
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    e->setFixedWidth(numberWidth);
+    e->setAlignment(Qt::AlignRight);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
+    return e;
+}
 
+void AufstellungsraumPage::build()
+{
+    const QFontMetrics fm(font());
+    QHBoxLayout *inputs = buildRoomInputs();
+    QHBoxLayout *neighbourRow = buildNeighbourRoom();
+    QHBoxLayout *sizes = buildOpeningSizes();
+    QHBoxLayout *choices = buildChoices();
+    buildNotebook();
+
+    QPushButton *help = makeHelpButton(u"arhilfebtn"_qs);
+    help->setAutoDefault(false);
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(help);
+    bottom->addStretch(1);
+
+    // One column as wide as the duct notebook needs, on the left of the page.
+    auto *column = new QWidget(this);
+    column->setObjectName(u"arspalte"_qs);
+    column->setMaximumWidth(fm.averageCharWidth() * 120);
+    auto *outer = new QHBoxLayout(this);
+    outer->setContentsMargins(24, 16, 24, 16);
+    outer->addWidget(column, 1);
+    outer->addStretch(0);
+    auto *layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(inputs);
+    layout->addWidget(m_goalByRoom, 0, Qt::AlignLeft | Qt::AlignAbsolute);
+    layout->addSpacing(8);
+    layout->addLayout(neighbourRow);
+    layout->addSpacing(8);
+    layout->addLayout(sizes);
+    layout->addLayout(choices);
+    layout->addWidget(m_notebook);
+    layout->addStretch(1);
+    layout->addLayout(bottom);
+
+    // A key or mouse button released in these controls runs the evaluation.
+    m_evaluatingControls = {m_output, m_volume, m_neighbour, m_throughNeighbour, m_neighbourVolume};
+    for (const Duct &duct : m_ducts)
+        m_evaluatingControls << duct.length << duct.bends90 << duct.bends45 << duct.grilles;
+    for (QObject *o : std::as_const(m_evaluatingControls))
+        o->installEventFilter(this);
+
+    // Tab in reading order.
+    setTabChain({m_output, m_volume, m_neighbour, m_neighbourVolume, m_neighbourOpeningButtons->button(0),
+                 m_neighbourOpeningButtons->button(1), m_neighbourOpeningButtons->button(2),
+                 m_openingCountButtons->button(1), m_openingCountButtons->button(2), m_supplyButtons->button(0),
+                 m_supplyButtons->button(1), m_throughNeighbour, m_ducts[0].name, m_ducts[1].name,
+                 m_ducts[0].length, m_ducts[1].length, m_ducts[0].bends90, m_ducts[1].bends90, m_ducts[0].bends45,
+                 m_ducts[1].bends45, m_ducts[0].grilles, m_ducts[1].grilles, help});
+    // Typing starts with the total output.
+    setFirstField(m_output);
+}
+
+QHBoxLayout *AufstellungsraumPage::buildRoomInputs()
+{
     // Output and volume of the installation room.
     m_output = numberEdit("HRleistung", this, 6);
     m_volume = numberEdit("ARV", this, 6);
@@ -114,7 +169,11 @@ void AufstellungsraumPage::build()
     m_goalByRoom->setObjectName(u"arsz1checkbox"_qs);
     makeDisplayOnly(m_goalByRoom);
     captionFirst(m_goalByRoom);
+    return inputs;
+}
 
+QHBoxLayout *AufstellungsraumPage::buildNeighbourRoom()
+{
     // The neighbour room.
     m_neighbour = new QCheckBox(u"&Nachbarraum:"_qs, this);
     m_neighbour->setObjectName(u"NRaktiv"_qs);
@@ -161,7 +220,11 @@ void AufstellungsraumPage::build()
     neighbourRow->addWidget(m_neighbour, 0, Qt::AlignTop);
     neighbourRow->addWidget(m_neighbourPanel);
     neighbourRow->addStretch(1);
+    return neighbourRow;
+}
 
+QHBoxLayout *AufstellungsraumPage::buildOpeningSizes()
+{
     // Opening sizes.
     m_singleOpening = numberEdit("hrloeffs", this);
     m_twoOpenings = numberEdit("hrloeffs2", this);
@@ -181,7 +244,11 @@ void AufstellungsraumPage::build()
     sizes->addWidget(m_twoOpenings);
     sizes->addWidget(new QLabel(u"cm²"_qs, this));
     sizes->addStretch(1);
+    return sizes;
+}
 
+QHBoxLayout *AufstellungsraumPage::buildChoices()
+{
     // Number of openings and the supply variant.
     m_openingCount = new QGroupBox(u"Anzahl der Öffnungen"_qs, this);
     m_openingCount->setObjectName(u"hrllanzahl"_qs);
@@ -209,7 +276,11 @@ void AufstellungsraumPage::build()
     choices->addWidget(m_openingCount);
     choices->addWidget(m_supply);
     choices->addStretch(1);
+    return choices;
+}
 
+void AufstellungsraumPage::buildNotebook()
+{
     // The notebook: openings to outside, or ducts behind them.
     m_notebook = new QStackedWidget(this);
     m_notebook->setObjectName(u"Notebook1"_qs);
@@ -226,6 +297,13 @@ void AufstellungsraumPage::build()
     outsideLayout->addWidget(m_goalOutside);
     outsideLayout->addStretch(1);
 
+    m_notebook->addWidget(outsidePage);
+    m_notebook->addWidget(buildDuctPage());
+}
+
+QWidget *AufstellungsraumPage::buildDuctPage()
+{
+    const QFontMetrics fm(font());
     auto *ductPage = new QGroupBox(u"Luftversorgung über nachgeschaltete Lüftungsleitung(en)"_qs, m_notebook);
     ductPage->setObjectName(u"Notebook1page1"_qs);
     auto *ductGrid = new QGridLayout(ductPage);
@@ -269,52 +347,7 @@ void AufstellungsraumPage::build()
     ductGrid->setColumnMinimumWidth(2, 24);
     ductGrid->setColumnStretch(5, 1);
     ductGrid->setRowStretch(6, 1);
-    m_notebook->addWidget(outsidePage);
-    m_notebook->addWidget(ductPage);
-
-    QPushButton *help = makeHelpButton(u"arhilfebtn"_qs);
-    help->setAutoDefault(false);
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(help);
-    bottom->addStretch(1);
-
-    // One column as wide as the duct notebook needs, on the left of the page.
-    auto *column = new QWidget(this);
-    column->setObjectName(u"arspalte"_qs);
-    column->setMaximumWidth(fm.averageCharWidth() * 120);
-    auto *outer = new QHBoxLayout(this);
-    outer->setContentsMargins(24, 16, 24, 16);
-    outer->addWidget(column, 1);
-    outer->addStretch(0);
-    auto *layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(inputs);
-    layout->addWidget(m_goalByRoom, 0, Qt::AlignLeft | Qt::AlignAbsolute);
-    layout->addSpacing(8);
-    layout->addLayout(neighbourRow);
-    layout->addSpacing(8);
-    layout->addLayout(sizes);
-    layout->addLayout(choices);
-    layout->addWidget(m_notebook);
-    layout->addStretch(1);
-    layout->addLayout(bottom);
-
-    // A key or mouse button released in these controls runs the evaluation.
-    m_evaluatingControls = {m_output, m_volume, m_neighbour, m_throughNeighbour, m_neighbourVolume};
-    for (const Duct &duct : m_ducts)
-        m_evaluatingControls << duct.length << duct.bends90 << duct.bends45 << duct.grilles;
-    for (QObject *o : std::as_const(m_evaluatingControls))
-        o->installEventFilter(this);
-
-    // Tab in reading order.
-    setTabChain({m_output, m_volume, m_neighbour, m_neighbourVolume, m_neighbourOpeningButtons->button(0),
-                 m_neighbourOpeningButtons->button(1), m_neighbourOpeningButtons->button(2),
-                 m_openingCountButtons->button(1), m_openingCountButtons->button(2), m_supplyButtons->button(0),
-                 m_supplyButtons->button(1), m_throughNeighbour, m_ducts[0].name, m_ducts[1].name,
-                 m_ducts[0].length, m_ducts[1].length, m_ducts[0].bends90, m_ducts[1].bends90, m_ducts[0].bends45,
-                 m_ducts[1].bends45, m_ducts[0].grilles, m_ducts[1].grilles, help});
-    // Typing starts with the total output.
-    setFirstField(m_output);
+    return ductPage;
 }
 
 void AufstellungsraumPage::bind()
@@ -404,18 +437,18 @@ void AufstellungsraumPage::apply(const PageState &state, bool showOpeningTexts)
         }
     }
 
-    auto control = [&](const char16_t *name) { return state.controls.value(QString::fromUtf16(name)); };
-    m_neighbour->setEnabled(control(u"NRaktiv").enabled);
-    m_neighbourPanel->setVisible(control(u"hrnrpanel").visible);
-    m_throughNeighbour->setEnabled(control(u"hrnrzuluft").enabled);
-    m_goalWithNeighbour->setEnabled(control(u"arnrsz1checkbox").enabled);
-    m_goalOutside->setEnabled(control(u"arsz1freibox").enabled);
-    m_openingCount->setEnabled(control(u"hrllanzahl").enabled);
+    const installationroom::PageControls &control = state.controls;
+    m_neighbour->setEnabled(control.NRaktiv.enabled);
+    m_neighbourPanel->setVisible(control.hrnrpanel.visible);
+    m_throughNeighbour->setEnabled(control.hrnrzuluft.enabled);
+    m_goalWithNeighbour->setEnabled(control.arnrsz1checkbox.enabled);
+    m_goalOutside->setEnabled(control.arsz1freibox.enabled);
+    m_openingCount->setEnabled(control.hrllanzahl.enabled);
     for (QWidget *w : std::as_const(m_singleOpeningRow))
-        w->setVisible(control(u"hrloeffs").visible);
-    m_supply->setEnabled(control(u"hrll").enabled);
+        w->setVisible(control.hrloeffs.visible);
+    m_supply->setEnabled(control.hrll.enabled);
     for (QWidget *w : std::as_const(m_ducts[1].column))
-        w->setVisible(control(u"hrllname2").visible);
+        w->setVisible(control.hrllname2.visible);
     m_ductDisplayEnabled[0] = state.duct1DisplayEnabled;
     m_ductDisplayEnabled[1] = state.duct2DisplayEnabled;
     m_ducts[0].area->setEnabled(m_ductDisplayEnabled[0]);

@@ -16,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QStackedWidget;
@@ -50,6 +51,15 @@ protected:
 
 private:
     void build();
+    // The panels of the page, top to bottom.
+    QHBoxLayout *buildRoomInputs();
+    QHBoxLayout *buildNeighbourRoom();
+    QHBoxLayout *buildOpeningSizes();
+    QHBoxLayout *buildChoices();
+    void buildNotebook();
+    QWidget *buildDuctPage();
+    // A right-aligned edit for a number, as wide as "00000,00".
+    QLineEdit *numberEdit(const char *name, QWidget *parent, int maxLength = 0);
     void bind();
     void apply(const installationroom::PageState &state, bool showOpeningTexts);
     void showOpeningSizesFromRecord();

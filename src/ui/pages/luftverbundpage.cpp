@@ -56,20 +56,25 @@ private:
 
 namespace {
 
-// Control names of the eight room rows; the fields they edit are the room
-// fields of the record (roomFields).
-struct RowNames {
+// The eight room rows, RA first: the caption with its Alt key (Alt+A goes to
+// RA's name, Alt+1 … Alt+7 to the other rooms' names) and the control names.
+// A row without a name for a control lacks it: the interconnection mark is
+// R1's and R2's, the opening and connected-with lists (with the residual
+// volume) are R1..R7's.  The fields they edit are the room fields of the
+// record (roomFields).
+struct RowDescription {
+    const char16_t *caption;
     const char *name, *mark, *volume, *output, *appliance, *outside, *opening, *connected;
 };
-constexpr RowNames kRowNames[8] = {
-    {"RA", "", "RAV", "ran", "raart", "ratof", "", ""},
-    {"r1", "r1vr", "r1v", "r1n", "r1art", "r1tof", "r1oeff", "r1vmit"},
-    {"r2", "r2vr", "r2v", "r2n", "r2art", "r2tof", "r2oeff", "r2vmit"},
-    {"r3", "", "r3v", "r3n", "r3art", "r3tof", "r3oeff", "r3vmit"},
-    {"r4", "", "r4v", "r4n", "r4art", "r4tof", "r4oeff", "r4vmit"},
-    {"r5", "", "r5v", "r5n", "r5art", "r5tof", "r5oeff", "r5vmit"},
-    {"r6", "", "r6v", "r6n", "r6art", "r6tof", "r6oeff", "r6vmit"},
-    {"r7", "", "r7v", "r7n", "r7art", "r7tof", "r7oeff", "r7vmit"},
+constexpr RowDescription kRows[8] = {
+    {u"R&A", "RA", "", "RAV", "ran", "raart", "ratof", "", ""},
+    {u"R&1", "r1", "r1vr", "r1v", "r1n", "r1art", "r1tof", "r1oeff", "r1vmit"},
+    {u"R&2", "r2", "r2vr", "r2v", "r2n", "r2art", "r2tof", "r2oeff", "r2vmit"},
+    {u"R&3", "r3", "", "r3v", "r3n", "r3art", "r3tof", "r3oeff", "r3vmit"},
+    {u"R&4", "r4", "", "r4v", "r4n", "r4art", "r4tof", "r4oeff", "r4vmit"},
+    {u"R&5", "r5", "", "r5v", "r5n", "r5art", "r5tof", "r5oeff", "r5vmit"},
+    {u"R&6", "r6", "", "r6v", "r6n", "r6art", "r6tof", "r6oeff", "r6vmit"},
+    {u"R&7", "r7", "", "r7v", "r7n", "r7art", "r7tof", "r7oeff", "r7vmit"},
 };
 
 // The connected-with lists: the position chosen is the code of the room
@@ -166,6 +171,54 @@ void LuftverbundPage::build()
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
     const QFontMetrics fm(font());
+    const int numberWidth = numberFieldWidth();
+
+    buildHeadings(grid);
+    for (int i = 0; i < 8; ++i)
+        buildRoomRow(grid, i);
+    // R1 is only ever joined with RA: its list is shown, not chosen.
+    m_rows[1].connected->setEnabled(false);
+    buildFireplaceRow(grid);
+    buildTotals(grid);
+    QPushButton *help = buildButtons(grid);
+
+    grid->setColumnMinimumWidth(ColGap, 8);
+    grid->setColumnMinimumWidth(ColPanelCaption, fm.horizontalAdvance(u"Σ QLan"_qs) + 12);
+    grid->setColumnMinimumWidth(ColCreditable, numberWidth + 14);
+    grid->setColumnMinimumWidth(ColRest, numberWidth + 14);
+    // The rows keep their natural width; spare room goes to the right of the panel.
+    grid->setColumnStretch(ColCount, 1);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(16, 12, 16, 12);
+    outer->addLayout(grid);
+    outer->addStretch(1);
+
+    // The page's push buttons never act as a dialog's default: Enter is the page's.
+    for (QPushButton *b : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
+        b->setAutoDefault(false);
+
+    setReadingOrder(help);
+}
+
+int LuftverbundPage::numberFieldWidth() const
+{
+    return QFontMetrics(font()).horizontalAdvance(u"00000,0"_qs) + 12;
+}
+
+QLabel *LuftverbundPage::panelLabel(QGridLayout *grid, const QString &text, int row, int col, Qt::Alignment align)
+{
+    auto *l = new QLabel(text, this);
+    l->setAlignment(align);
+    l->setContentsMargins(6, 0, 8, 0);
+    grid->addWidget(l, row, col);
+    m_resultWidgets << l;
+    return l;
+}
+
+void LuftverbundPage::buildHeadings(QGridLayout *grid)
+{
+    const QFontMetrics fm(font());
 
     // The results panel lies behind its column of the grid, from the headings
     // down to the two protection goals; its captions and values sit on it.
@@ -205,102 +258,103 @@ void LuftverbundPage::build()
     grid->addWidget(note, 0, ColOpening, 1, 2);
 
     // Results headings: Q with the index "Lanr" over [kW], the residual volume over [m³].
-    auto panelLabel = [&](const QString &text, int row, int col, Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
-        auto *l = new QLabel(text, this);
-        l->setAlignment(align);
-        l->setContentsMargins(6, 0, 8, 0);
-        grid->addWidget(l, row, col);
-        m_resultWidgets << l;
-        return l;
-    };
-    panelLabel(u"Q<sub>Lanr</sub><br>[kW]"_qs, kHeadingRow, ColCreditable, Qt::AlignRight | Qt::AlignBottom)
+    panelLabel(grid, u"Q<sub>Lanr</sub><br>[kW]"_qs, kHeadingRow, ColCreditable, Qt::AlignRight | Qt::AlignBottom)
         ->setObjectName(u"qlanrheading"_qs);
-    panelLabel(u"Rest-<br>volumen<br>[m³]"_qs, kHeadingRow, ColRest, Qt::AlignRight | Qt::AlignBottom)
+    panelLabel(grid, u"Rest-<br>volumen<br>[m³]"_qs, kHeadingRow, ColRest, Qt::AlignRight | Qt::AlignBottom)
         ->setObjectName(u"restvolumenheading"_qs);
+}
 
-    const int numberWidth = fm.horizontalAdvance(u"00000,0"_qs) + 12;
-    for (int i = 0; i < 8; ++i) {
-        const RowNames &n = kRowNames[i];
-        Row &row = m_rows[size_t(i)];
-        const int r = gridRowOf(i);
+void LuftverbundPage::buildRoomRow(QGridLayout *grid, int i)
+{
+    const QFontMetrics fm(font());
+    const int numberWidth = numberFieldWidth();
+    const RowDescription &n = kRows[i];
+    Row &row = m_rows[size_t(i)];
+    const int r = gridRowOf(i);
 
-        // Alt+A goes to RA's name, Alt+1 … Alt+7 to the other rooms' names.
-        row.label = new QLabel(i == 0 ? u"R&A"_qs : u"R&"_qs + QString::number(i), this);
-        row.label->setObjectName(u"label"_qs + slotLabel(i));
-        grid->addWidget(row.label, r, ColLabel);
+    row.label = new QLabel(QString::fromUtf16(n.caption), this);
+    row.label->setObjectName(u"label"_qs + slotLabel(i));
+    grid->addWidget(row.label, r, ColLabel);
 
-        row.name = new QComboBox(this);
-        row.name->setObjectName(QString::fromLatin1(n.name));
-        row.name->setEditable(true);
-        row.name->setInsertPolicy(QComboBox::NoInsert);
-        row.name->setMinimumWidth(fm.averageCharWidth() * 22);
-        row.label->setBuddy(row.name);
-        grid->addWidget(row.name, r, ColName);
+    row.name = new QComboBox(this);
+    row.name->setObjectName(QString::fromLatin1(n.name));
+    row.name->setEditable(true);
+    row.name->setInsertPolicy(QComboBox::NoInsert);
+    row.name->setMinimumWidth(fm.averageCharWidth() * 22);
+    row.label->setBuddy(row.name);
+    grid->addWidget(row.name, r, ColName);
 
-        if (*n.mark) {
-            row.mark = new QCheckBox(this);
-            row.mark->setObjectName(QString::fromLatin1(n.mark));
-            grid->addWidget(row.mark, r, ColMark, Qt::AlignCenter);
-        }
-
-        row.volume = new QLineEdit(this);
-        row.volume->setObjectName(QString::fromLatin1(n.volume));
-        row.volume->setToolTip(kVolumeHint);
-        row.output = new QLineEdit(this);
-        row.output->setObjectName(QString::fromLatin1(n.output));
-        for (QLineEdit *e : {row.volume, row.output}) {
-            e->setFixedWidth(numberWidth);
-            e->setAlignment(Qt::AlignRight);
-            e->installEventFilter(this);
-            connect(e, &QLineEdit::textEdited, this, &LuftverbundPage::ungerechnet);
-        }
-        grid->addWidget(row.volume, r, ColVolume);
-        grid->addWidget(row.output, r, ColOutput);
-
-        row.appliance = new QComboBox(this);
-        row.appliance->setObjectName(QString::fromLatin1(n.appliance));
-        row.appliance->setEditable(true);
-        row.appliance->setInsertPolicy(QComboBox::NoInsert);
-        row.appliance->setMinimumWidth(fm.averageCharWidth() * 18);
-        grid->addWidget(row.appliance, r, ColAppliance);
-
-        row.outside = new QCheckBox(this);
-        row.outside->setObjectName(QString::fromLatin1(n.outside));
-        row.outside->installEventFilter(this);
-        grid->addWidget(row.outside, r, ColOutside, Qt::AlignCenter);
-
-        if (i > 0) {
-            row.opening = new QComboBox(this);
-            row.opening->setObjectName(QString::fromLatin1(n.opening));
-            for (int code = 0; code < kOpeningTypeCount; ++code)
-                row.opening->addItem(openingTypeLabel(code));
-            row.opening->installEventFilter(this);
-            connect(row.opening, &QComboBox::activated, this, [this, i](int pos) { openingChosen(i, pos); });
-            grid->addWidget(row.opening, r, ColOpening);
-
-            row.connected = new QComboBox(this);
-            row.connected->setObjectName(QString::fromLatin1(n.connected));
-            row.connected->addItems(kListA);
-            row.connected->setMinimumWidth(fm.horizontalAdvance(u"RA"_qs) * 3 + 24);
-            row.connected->installEventFilter(this);
-            connect(row.connected, &QComboBox::activated, this, [this, i](int pos) { connectedChosen(i, pos); });
-            grid->addWidget(row.connected, r, ColConnected);
-
-            row.rest = panelLabel(QString(), r, ColRest);
-            row.rest->setObjectName(roomFields(i).restVolume);
-        }
-        row.creditable = panelLabel(QString(), r, ColCreditable);
-        row.creditable->setObjectName(roomFields(i).creditableOutput);
+    if (*n.mark) {
+        row.mark = new QCheckBox(this);
+        row.mark->setObjectName(QString::fromLatin1(n.mark));
+        grid->addWidget(row.mark, r, ColMark, Qt::AlignCenter);
+        row.mark->installEventFilter(this);
+        connect(row.mark, &QCheckBox::clicked, this, [this, i](bool on) { markClicked(i, on); });
+        connect(row.mark, &QCheckBox::toggled, this, &LuftverbundPage::populate);
     }
-    // R1 is only ever joined with RA: its list is shown, not chosen.
-    m_rows[1].connected->setEnabled(false);
 
-    for (int m : {1, 2}) {
-        QCheckBox *mark = m_rows[size_t(m)].mark;
-        mark->installEventFilter(this);
-        connect(mark, &QCheckBox::clicked, this, [this, m](bool on) { markClicked(m, on); });
-        connect(mark, &QCheckBox::toggled, this, &LuftverbundPage::populate);
+    row.volume = new QLineEdit(this);
+    row.volume->setObjectName(QString::fromLatin1(n.volume));
+    row.volume->setToolTip(kVolumeHint);
+    row.output = new QLineEdit(this);
+    row.output->setObjectName(QString::fromLatin1(n.output));
+    for (QLineEdit *e : {row.volume, row.output}) {
+        e->setFixedWidth(numberWidth);
+        e->setAlignment(Qt::AlignRight);
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, &LuftverbundPage::ungerechnet);
     }
+    grid->addWidget(row.volume, r, ColVolume);
+    grid->addWidget(row.output, r, ColOutput);
+
+    row.appliance = new QComboBox(this);
+    row.appliance->setObjectName(QString::fromLatin1(n.appliance));
+    row.appliance->setEditable(true);
+    row.appliance->setInsertPolicy(QComboBox::NoInsert);
+    row.appliance->setMinimumWidth(fm.averageCharWidth() * 18);
+    grid->addWidget(row.appliance, r, ColAppliance);
+
+    row.outside = new QCheckBox(this);
+    row.outside->setObjectName(QString::fromLatin1(n.outside));
+    row.outside->installEventFilter(this);
+    grid->addWidget(row.outside, r, ColOutside, Qt::AlignCenter);
+
+    if (*n.opening)
+        buildJoinColumns(grid, i);
+    row.creditable = panelLabel(grid, QString(), r, ColCreditable);
+    row.creditable->setObjectName(roomFields(i).creditableOutput);
+}
+
+void LuftverbundPage::buildJoinColumns(QGridLayout *grid, int i)
+{
+    const QFontMetrics fm(font());
+    const RowDescription &n = kRows[i];
+    Row &row = m_rows[size_t(i)];
+    const int r = gridRowOf(i);
+
+    row.opening = new QComboBox(this);
+    row.opening->setObjectName(QString::fromLatin1(n.opening));
+    for (int code = 0; code < kOpeningTypeCount; ++code)
+        row.opening->addItem(openingTypeLabel(code));
+    row.opening->installEventFilter(this);
+    connect(row.opening, &QComboBox::activated, this, [this, i](int pos) { openingChosen(i, pos); });
+    grid->addWidget(row.opening, r, ColOpening);
+
+    row.connected = new QComboBox(this);
+    row.connected->setObjectName(QString::fromLatin1(n.connected));
+    row.connected->addItems(kListA);
+    row.connected->setMinimumWidth(fm.horizontalAdvance(u"RA"_qs) * 3 + 24);
+    row.connected->installEventFilter(this);
+    connect(row.connected, &QComboBox::activated, this, [this, i](int pos) { connectedChosen(i, pos); });
+    grid->addWidget(row.connected, r, ColConnected);
+
+    row.rest = panelLabel(grid, QString(), r, ColRest);
+    row.rest->setObjectName(roomFields(i).restVolume);
+}
+
+void LuftverbundPage::buildFireplaceRow(QGridLayout *grid)
+{
+    const int numberWidth = numberFieldWidth();
 
     // The fireplace row: the open fireplace or tiled stove in RA and its duct.
     auto *fireplaceLabel = new QLabel(u"RA"_qs, this);
@@ -336,6 +390,17 @@ void LuftverbundPage::build()
     m_ductButton->setToolTip(u"Zuluftleitung berechnen"_qs);
     connect(m_ductButton, &QPushButton::clicked, this, &LuftverbundPage::ductDialog);
 
+    auto *ductRow = new QHBoxLayout;
+    ductRow->addWidget(m_duct);
+    ductRow->addWidget(m_ductButton);
+    ductRow->addStretch(1);
+    ductRow->addWidget(buildDuctBox());
+    grid->addLayout(ductRow, kFireplaceRow, ColOutside, 1, 3);
+}
+
+QFrame *LuftverbundPage::buildDuctBox()
+{
+    const int numberWidth = numberFieldWidth();
     auto *ductBox = new QFrame(this);
     ductBox->setObjectName(u"zuluftrahmen"_qs);
     ductBox->setFrameShape(QFrame::StyledPanel);
@@ -356,12 +421,12 @@ void LuftverbundPage::build()
     };
     m_ductSupplied = ductValue("okllptext", u"Versorgte Leistung"_qs, 0);
     m_ductUnsupplied = ductValue("okunversorgttext", u"Unversorgte Leistung"_qs, 1);
-    auto *ductRow = new QHBoxLayout;
-    ductRow->addWidget(m_duct);
-    ductRow->addWidget(m_ductButton);
-    ductRow->addStretch(1);
-    ductRow->addWidget(ductBox);
-    grid->addLayout(ductRow, kFireplaceRow, ColOutside, 1, 3);
+    return ductBox;
+}
+
+void LuftverbundPage::buildTotals(QGridLayout *grid)
+{
+    const int numberWidth = numberFieldWidth();
 
     // Totals and the existing-installation protection.
     m_vsum = new QLineEdit(this);
@@ -380,9 +445,9 @@ void LuftverbundPage::build()
     grid->addWidget(m_vsum, kTotalsRow, ColVolume);
     grid->addWidget(m_psum, kTotalsRow, ColOutput);
 
-    auto *sumCaption = panelLabel(u"Σ Q<sub>Lan</sub>"_qs, kTotalsRow, ColPanelCaption, Qt::AlignLeft | Qt::AlignVCenter);
+    auto *sumCaption = panelLabel(grid, u"Σ Q<sub>Lan</sub>"_qs, kTotalsRow, ColPanelCaption, Qt::AlignLeft | Qt::AlignVCenter);
     sumCaption->setObjectName(u"qlansumcaption"_qs);
-    m_qlansum = panelLabel(QString(), kTotalsRow, ColCreditable);
+    m_qlansum = panelLabel(grid, QString(), kTotalsRow, ColCreditable);
     m_qlansum->setObjectName(u"Qlansum"_qs);
     QFont bold = m_qlansum->font();
     bold.setBold(true);
@@ -411,7 +476,10 @@ void LuftverbundPage::build()
     m_bschutz = new QCheckBox(u"Bestand&sschutz für Altanlagen (Gesamtleistung der Gasfeuerstätten > 35 KW) "_qs, this);
     m_bschutz->setObjectName(u"bschutzcheckbox"_qs);
     grid->addWidget(m_bschutz, kTotalsRow + 1, ColName, 1, ColConnected - ColName + 1);
+}
 
+QPushButton *LuftverbundPage::buildButtons(QGridLayout *grid)
+{
     m_rechnen = new QPushButton(u"Be&rechnen"_qs, this);
     m_rechnen->setObjectName(u"rechenbtn"_qs);
     m_rechnen->setDefault(true);
@@ -424,23 +492,11 @@ void LuftverbundPage::build()
     buttons->addWidget(help);
     buttons->addStretch(1);
     grid->addLayout(buttons, kTotalsRow + 2, ColName, 1, ColConnected - ColName + 1);
+    return help;
+}
 
-    grid->setColumnMinimumWidth(ColGap, 8);
-    grid->setColumnMinimumWidth(ColPanelCaption, fm.horizontalAdvance(u"Σ QLan"_qs) + 12);
-    grid->setColumnMinimumWidth(ColCreditable, numberWidth + 14);
-    grid->setColumnMinimumWidth(ColRest, numberWidth + 14);
-    // The rows keep their natural width; spare room goes to the right of the panel.
-    grid->setColumnStretch(ColCount, 1);
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(16, 12, 16, 12);
-    outer->addLayout(grid);
-    outer->addStretch(1);
-
-    // The page's push buttons never act as a dialog's default: Enter is the page's.
-    for (QPushButton *b : findChildren<QPushButton *>(Qt::FindDirectChildrenOnly))
-        b->setAutoDefault(false);
-
+void LuftverbundPage::setReadingOrder(QPushButton *help)
+{
     // Tab walks the page row by row, as it is read.
     QList<QWidget *> chain;
     for (int i = 0; i < 8; ++i) {

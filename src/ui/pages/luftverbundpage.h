@@ -11,6 +11,7 @@ class BindingSet;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class RecordStore;
@@ -82,6 +83,19 @@ private:
     };
 
     void build();
+    // The parts of the page, top to bottom; each room row after its description.
+    void buildHeadings(QGridLayout *grid);
+    void buildRoomRow(QGridLayout *grid, int room);
+    void buildJoinColumns(QGridLayout *grid, int room);   // opening, connected with, residual volume
+    void buildFireplaceRow(QGridLayout *grid);
+    QFrame *buildDuctBox();
+    void buildTotals(QGridLayout *grid);
+    QPushButton *buildButtons(QGridLayout *grid);          // returns the help button
+    void setReadingOrder(QPushButton *help);
+    // A caption or value on the results panel, drawn black or grey with the results.
+    QLabel *panelLabel(QGridLayout *grid, const QString &text, int row, int col,
+                       Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter);
+    int numberFieldWidth() const;   // a volume or output, "00000,0"
     void bind();
     void refreshFromRecord();
     void fieldChanged(const QString &name);
